@@ -1,0 +1,114 @@
+// CDLGridListCtrl: an owner-drawn report list with per-row and per-cell data,
+// a current cell on top of the list's row selection, keyboard and mouse moves
+// between cells, tool tips for truncated cells and hooks for in-place editing.
+#pragma once
+
+#include "afxdc.h"
+#include "afxgdi.h"
+#include "afxcmn.h"
+#include "grid_options.h"
+#include "item_data.h"
+
+class CFlatHdrCtrl;
+class CEditIPE;
+class CDateTimeIPE;
+class CComboBoxIPE;
+class CButtonIPE;
+
+class CDLGridListCtrl : public CListCtrl {
+    DECLARE_DYNAMIC(CDLGridListCtrl)
+public:
+    CDLGridListCtrl();
+    ~CDLGridListCtrl() override;
+
+    int m_nFocusCol;       // column of the focus cell, -1 for none
+    int m_nSelCol;         // column highlighted in selected rows, -1 for none
+    DWORD m_dwGridStyle;   // GLS_ options
+    int m_nExtraRowHeight; // pixels added to the font height per row
+    CFlatHdrCtrl* m_pFlatHeader;
+    CPen m_penGrid;         // pen of the grid lines
+    BOOL m_bSyntheticClick; // a button press made by the keyboard is pending
+    COLORREF m_crDefSelBk;  // colours given to the cells of new rows
+    COLORREF m_crDefSelText;
+    COLORREF m_crDefText;
+    COLORREF m_crDefBk;
+    CString m_strSpare1; // kept empty
+    CString m_strSpare2;
+
+    // Cell model.
+    CSubItemData* GetCellData(int nRow, int nCol) const;
+    COLORREF GetCellTextColor(int nRow, int nCol) const;
+    COLORREF GetCellBkColor(int nRow, int nCol) const;
+    COLORREF GetCellSelTextColor(int nRow, int nCol) const;
+    COLORREF GetCellSelBkColor(int nRow, int nCol) const;
+    int GetCellImage(int nRow, int nCol) const;
+    // A negative row or column stands for all rows or all columns.
+    void SetCellImage(int nRow, int nCol, int nImage);
+    int GetColumnCount() const;
+    void SelectAllRows(BOOL bSelect);
+
+    // Drawing and hit testing.
+    BOOL IsCellHighlighted(int nRow, int nCol) const;
+    UINT GetColumnDrawFormat(int nCol) const;
+    int ColumnFromPoint(int nRow, CPoint point) const;
+
+    // Overrides.
+    void PreSubclassWindow() override;
+    INT_PTR OnToolHitTest(CPoint point, TOOLINFO* pTI) const override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+    // Editor factories; they create nothing unless GLS_EDITABLE is set.
+    virtual CComboBoxIPE* CreateComboEditor(int nRow, int nCol, DWORD dwStyle, LPARAM lUnused, int nWidth);
+    virtual CEditIPE* CreateEditEditor(int nRow, int nCol, DWORD dwStyle, LPCTSTR pszText, int nWidth);
+    virtual CEditIPE* CreateSpinnerEditor(int nRow, int nCol, DWORD dwStyle, int nLower, int nUpper,
+                                          LPCTSTR pszText, int nWidth);
+    virtual CButtonIPE* CreateButtonEditor(int nRow, int nCol, DWORD dwStyle, LPCTSTR pszCaption, int nWidth,
+                                           UINT nID);
+    virtual CDateTimeIPE* CreateDateTimeEditor(int nRow, int nCol, DWORD dwStyle, SYSTEMTIME stInitial,
+                                               LPCTSTR pszFormat, int nWidth);
+
+    virtual void GetCellText(int nRow, int nCol, CString& strText);
+    virtual void EnsureCellVisible(int nRow, int nCol);
+    virtual void EditCell(int nRow, int nCol);
+    virtual void OnEndEdit(int nRow, int nCol, LPCTSTR pszText);
+    virtual void OnEndEditEx(int nRow, int nCol, LPCTSTR pszText, DWORD dwValue1, DWORD dwValue2);
+    virtual void OnColumnClick(int nCol);
+    virtual void OnItemStateChanged(int nRow, int nCol, UINT nOldState, UINT nNewState);
+    virtual void OnItemStateSet(int nRow, int nCol, UINT nNewState);
+    virtual void OnItemChanged(int nRow, int nCol);
+    virtual void DrawCell(int nRow, int nCol, CDC* pDC);
+    virtual void DrawCellBackground(int nRow, int nCol, const CRect& rect, BOOL bHighlighted, CDC* pDC);
+    virtual void DrawCellContent(int nRow, int nCol, const CRect& rect, BOOL bHighlighted, CDC* pDC);
+    virtual void DrawFocusCell(int nRow, CDC* pDC);
+
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    afx_msg void OnDestroy();
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+    afx_msg void OnInsertItemNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnDeleteItemNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnItemChangedNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnColumnClickNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnBeginLabelEditNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnEndLabelEditNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnGetDispInfoNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg BOOL OnToolTipText(UINT nID, NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
+    afx_msg void OnRButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The header takeover; does nothing until the flat header exists.
+    void AttachFlatHeader();
+    void DestroyFlatHeader();
+    // Moves the focus cell one column through a posted click.
+    void MoveFocusCell(BOOL bRight);
+    void TakeFocus();
+};

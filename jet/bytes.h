@@ -1,0 +1,71 @@
+// Little-endian reads with bounds checks. Every number taken from the file
+// passes through here; a read outside the bytes throws Corrupt, which the
+// database turns into a "needs to be repaired" error naming the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+namespace jet {
+
+// Structural damage found while decoding. Internal: the public operations
+// convert it into an Error that names the database.
+struct Corrupt {};
+
+[[noreturn]] inline void corrupt() { throw Corrupt{}; }
+inline void require(bool condition)
+{
+    if (!condition) corrupt();
+}
+
+using Bytes = std::span<const std::uint8_t>;
+
+inline std::uint16_t le16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t le32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+inline std::uint64_t le64(const std::uint8_t* p)
+{
+    return static_cast<std::uint64_t>(le32(p)) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
+}
+
+// Checked reads at an offset into a span.
+inline std::uint8_t u8_at(Bytes b, std::size_t off)
+{
+    require(off < b.size());
+    return b[off];
+}
+inline std::uint16_t u16_at(Bytes b, std::size_t off)
+{
+    require(off <= b.size() && b.size() - off >= 2);
+    return le16(b.data() + off);
+}
+inline std::uint32_t u32_at(Bytes b, std::size_t off)
+{
+    require(off <= b.size() && b.size() - off >= 4);
+    return le32(b.data() + off);
+}
+inline Bytes sub(Bytes b, std::size_t off, std::size_t len)
+{
+    require(off <= b.size() && b.size() - off >= len);
+    return b.subspan(off, len);
+}
+
+// A row pointer: row number in the low byte, page number above it.
+struct RowPointer {
+    std::uint32_t page = 0;
+    std::uint8_t row = 0;
+
+    static RowPointer from(std::uint32_t raw) { return {raw >> 8, static_cast<std::uint8_t>(raw & 0xFF)}; }
+    std::uint32_t raw() const { return (page << 8) | row; }
+    bool operator==(const RowPointer&) const = default;
+};
+
+}  // namespace jet

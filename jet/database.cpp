@@ -1,0 +1,162 @@
+#include "jet/database.h"
+
+#include "jet/error.h"
+#include "jet/query.h"
+#include "jet/text.h"
+
+#include <cctype>
+#include <filesystem>
+
+namespace jet {
+
+namespace {
+
+// Linked tables may point at further linked tables; this far and no further.
+constexpr int kMaxLinkDepth = 8;
+
+bool is_absolute_path(const std::string& p)
+{
+    if (p.empty()) return false;
+    if (p[0] == '/' || p[0] == '\\') return true;
+    return p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
+}
+
+// A linked database path as stored; a relative one resolves against the
+// folder of the linking database.
+std::string resolve_link(const std::string& stored, const std::string& linking)
+{
+    if (is_absolute_path(stored)) return stored;
+    std::string relative = stored;
+#ifndef _WIN32
+    for (char& c : relative)
+        if (c == '\\') c = '/';
+#endif
+    const std::filesystem::path base = std::filesystem::path(std::u8string(linking.begin(), linking.end())).parent_path();
+    const std::u8string joined = (base / std::u8string(relative.begin(), relative.end())).u8string();
+    return std::string(joined.begin(), joined.end());
+}
+
+std::string odbc_source(const std::string& connect)
+{
+    const std::size_t at = connect.find("DSN=");
+    if (at == std::string::npos) return connect;
+    const std::size_t end = connect.find(';', at);
+    return connect.substr(at + 4, end == std::string::npos ? std::string::npos : end - at - 4);
+}
+
+}  // namespace
+
+// Damage found below turns into the error that names this database.
+template <class F> auto Database::guarded(F&& f) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const Corrupt&) {
+        throw needs_repair(path_);
+    } catch (const std::length_error&) {
+        throw needs_repair(path_);
+    }
+}
+
+Database::Database(const std::string& path) : Database(File::open(path), path, 0) {}
+
+Database::Database(std::unique_ptr<File> file, const std::string& path) : Database(std::move(file), path, 0) {}
+
+Database::Database(std::unique_ptr<File> file, const std::string& path, int link_depth)
+    : path_(path), link_depth_(link_depth)
+{
+    std::vector<std::uint8_t> first(kJet4Layout.page_size);
+    first.resize(file->read_at(0, first.data(), first.size()));
+    const Header header = read_header(Bytes(first.data(), first.size()), path);
+    if (header.has_password) throw Error(kNotValidPassword, "Not a valid password.");
+    pager_ = std::make_unique<Pager>(std::move(file), header);
+    catalogue_ = guarded([&] { return read_catalogue(*pager_); });
+}
+
+Database::~Database() = default;
+
+const CatalogueEntry& Database::table(std::size_t index) const
+{
+    if (index >= catalogue_.size()) throw item_not_found();
+    return catalogue_[index];
+}
+
+const CatalogueEntry* Database::find_table(std::string_view name) const
+{
+    for (const CatalogueEntry& e : catalogue_)
+        if (names_equal(e.name, name)) return &e;
+    return nullptr;
+}
+
+std::unique_ptr<Database> Database::open_link(const CatalogueEntry& entry)
+{
+    if (entry.type == kObjectOdbcTable)
+        throw Error(kOdbcConnectionFailed, "ODBC--connection to '" + odbc_source(entry.connect) + "' failed.");
+    if (link_depth_ >= kMaxLinkDepth) throw input_table_not_found(entry.name);
+    const std::string target = resolve_link(entry.database, path_);
+    return std::unique_ptr<Database>(new Database(File::open(target), target, link_depth_ + 1));
+}
+
+TableDefinition Database::table_definition(std::string_view name)
+{
+    const CatalogueEntry* entry = find_table(name);
+    if (!entry) throw item_not_found();
+    if (entry->linked()) {
+        std::unique_ptr<Database> target = open_link(*entry);
+        return target->table_definition(entry->foreign_name);
+    }
+    return guarded([&] {
+        pager_->refresh();
+        return read_table_definition(*pager_, entry->definition_page());
+    });
+}
+
+const CatalogueEntry& Database::entry_for_query(std::string_view name) const
+{
+    const CatalogueEntry* entry = find_table(name);
+    if (!entry) throw input_table_not_found(std::string(name));
+    return *entry;
+}
+
+Snapshot Database::select(const CatalogueEntry& entry, const std::vector<std::string>* fields, std::uint64_t top)
+{
+    if (entry.linked()) {
+        std::unique_ptr<Database> target = open_link(entry);
+        const CatalogueEntry& remote = target->entry_for_query(entry.foreign_name);
+        return target->select(remote, fields, top);
+    }
+    return guarded([&] {
+        pager_->refresh();
+        const TableDefinition table = read_table_definition(*pager_, entry.definition_page());
+        std::vector<std::size_t> columns;
+        if (!fields) {
+            for (std::size_t i = 0; i < table.columns.size(); ++i) columns.push_back(i);
+        } else {
+            int missing = 0;
+            for (const std::string& f : *fields) {
+                const Column* c = table.find(f);
+                if (c)
+                    columns.push_back(static_cast<std::size_t>(c - table.columns.data()));
+                else
+                    ++missing;
+            }
+            if (missing > 0)
+                throw Error(kTooFewParameters, "Too few parameters. Expected " + std::to_string(missing) + ".");
+        }
+        return read_snapshot(*pager_, table, columns, top);
+    });
+}
+
+Snapshot Database::open_snapshot(std::string_view sql)
+{
+    const SelectQuery q = parse_query(sql);
+    const CatalogueEntry& entry = entry_for_query(q.table);
+    return select(entry, q.all_fields ? nullptr : &q.fields, q.top.value_or(UINT64_MAX));
+}
+
+Snapshot Database::open_table(std::string_view name, std::uint64_t top)
+{
+    return select(entry_for_query(name), nullptr, top);
+}
+
+}  // namespace jet

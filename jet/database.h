@@ -1,0 +1,67 @@
+// An open Jet database: its catalogue, table definitions and queries.
+#pragma once
+
+#include "jet/catalogue.h"
+#include "jet/cursor.h"
+#include "jet/format.h"
+#include "jet/page.h"
+#include "jet/table_definition.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+class Database {
+public:
+    // Opens a Jet 3 or Jet 4 database for shared use and reads its catalogue.
+    // Paths are UTF-8. Throws Error: "Could not find file", "Unrecognized
+    // database format", "Not a valid password.", "needs to be repaired", ...
+    explicit Database(const std::string& path);
+    // The same over a file already open; `path` names it in errors and
+    // anchors relative links.
+    Database(std::unique_ptr<File> file, const std::string& path);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::string& path() const { return path_; }
+    Version version() const { return pager_->layout().version; }
+    bool writable() const { return pager_->file().writable(); }
+
+    // Table definitions in catalogue order, as read when the database opened.
+    std::size_t table_count() const { return catalogue_.size(); }
+    // Throws "Item not found in this collection." past the end.
+    const CatalogueEntry& table(std::size_t index) const;
+    // The entry of that name (compared without regard to case), or null.
+    const CatalogueEntry* find_table(std::string_view name) const;
+
+    // A table's definition, read afresh; a linked table's is its target's.
+    // Throws "Item not found in this collection." for an unknown name.
+    TableDefinition table_definition(std::string_view name);
+
+    // Runs the query text and returns its records as a snapshot, read afresh.
+    Snapshot open_snapshot(std::string_view sql);
+    // All fields of a table, up to `top` records.
+    Snapshot open_table(std::string_view name, std::uint64_t top = UINT64_MAX);
+
+    // For the layers above that reach below the catalogue.
+    Pager& pager() { return *pager_; }
+
+private:
+    Database(std::unique_ptr<File> file, const std::string& path, int link_depth);
+    template <class F> auto guarded(F&& f) -> decltype(f());
+    const CatalogueEntry& entry_for_query(std::string_view name) const;
+    std::unique_ptr<Database> open_link(const CatalogueEntry& entry);
+    Snapshot select(const CatalogueEntry& entry, const std::vector<std::string>* fields, std::uint64_t top);
+
+    std::string path_;
+    int link_depth_ = 0;
+    std::unique_ptr<Pager> pager_;
+    std::vector<CatalogueEntry> catalogue_;
+};
+
+}  // namespace jet

@@ -1,0 +1,53 @@
+// The one exception type of the engine: a Jet error number and its description.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace jet {
+
+// Error numbers as Jet reports them.
+enum ErrorNumber : int {
+    kTypeMismatch = 13,
+    kNoCurrentRecord = 3021,
+    kFileNotFound = 3024,
+    kNotValidPassword = 3031,
+    kNeedsRepair = 3049,
+    kCannotOpenFile = 3051,
+    kTooFewParameters = 3061,
+    kInputTableNotFound = 3078,
+    kInvalidBracketing = 3126,
+    kInvalidStatement = 3129,
+    kFromClauseSyntax = 3131,
+    kSelectSyntax = 3141,
+    kCharactersAfterEnd = 3142,
+    kOdbcConnectionFailed = 3151,
+    kItemNotFound = 3265,
+    kUnrecognizedFormat = 3343,
+};
+
+class Error : public std::exception {
+public:
+    Error(int number, std::string description)
+        : number_(number), description_(std::move(description)) {}
+
+    int number() const noexcept { return number_; }
+    // UTF-8 text, worded as Jet words it.
+    const std::string& description() const noexcept { return description_; }
+    const char* what() const noexcept override { return description_.c_str(); }
+
+private:
+    int number_;
+    std::string description_;
+};
+
+// The errors that name a file or an object.
+Error unrecognized_format(const std::string& path);
+Error needs_repair(const std::string& path);
+Error file_not_found(const std::string& path);
+Error cannot_open_file(const std::string& path);
+Error input_table_not_found(const std::string& name);
+Error item_not_found();
+Error no_current_record();
+
+}  // namespace jet

@@ -1,0 +1,21 @@
+// The Jet engine: reads Access databases (Jet 3 and Jet 4 .mdb files) while
+// other programs use them.
+//
+//   jet::Database db(path);                      // shared open; throws jet::Error
+//   for (std::size_t i = 0; i < db.table_count(); ++i)
+//       db.table(i).name, db.table(i).attributes // catalogue order, DAO's bits
+//   jet::TableDefinition t = db.table_definition("Games");
+//       t.columns[i].name, .dao_type(), .dao_size(t.version)
+//   jet::Snapshot s = db.open_snapshot("SELECT TOP 1000 [A], [B] FROM T");
+//       s.is_eof(), s.move_first(), s.move_last(), s.move_next(),
+//       s.record_count(), s.field_count(), s.value(i) / s.read(i, value)
+//
+// Every failure is a jet::Error with Jet's error number and description.
+#pragma once
+
+#include "jet/catalogue.h"
+#include "jet/cursor.h"
+#include "jet/database.h"
+#include "jet/error.h"
+#include "jet/table_definition.h"
+#include "jet/value.h"

@@ -1,0 +1,104 @@
+// Pages of the database file: the page reader with its cache, and the row
+// slots of a data page.
+#pragma once
+
+#include "jet/bytes.h"
+#include "jet/file.h"
+#include "jet/header.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace jet {
+
+enum PageType : std::uint8_t {
+    kPageHeader = 0x00,
+    kPageData = 0x01,
+    kPageTableDefinition = 0x02,
+    kPageIndexNode = 0x03,
+    kPageIndexLeaf = 0x04,
+    kPageUsageMap = 0x05,
+};
+
+// A page's bytes; the buffer stays valid while the handle lives, even after
+// the cache has let it go.
+class Page {
+public:
+    Page() = default;
+    explicit Page(std::shared_ptr<const std::vector<std::uint8_t>> data) : data_(std::move(data)) {}
+    Bytes bytes() const { return Bytes(data_->data(), data_->size()); }
+    std::uint8_t type() const { return (*data_)[0]; }
+    std::uint32_t number = 0;
+
+private:
+    std::shared_ptr<const std::vector<std::uint8_t>> data_;
+};
+
+// Reads pages, decoding encoded ones. Pages read since the last refresh()
+// are kept, so one operation reads each page once; refresh() before an
+// operation sees what other programs have written since.
+class Pager {
+public:
+    Pager(std::unique_ptr<File> file, const Header& header);
+
+    const Header& header() const { return header_; }
+    const Layout& layout() const { return *layout_; }
+    std::uint32_t page_size() const { return layout_->page_size; }
+    std::uint32_t page_count() const { return page_count_; }
+    File& file() { return *file_; }
+
+    // The page, or Corrupt if it lies outside the file.
+    Page page(std::uint32_t number);
+    // Forgets every cached page and takes the file's size again.
+    void refresh();
+
+private:
+    std::unique_ptr<File> file_;
+    Header header_;
+    const Layout* layout_;
+    std::uint32_t page_count_ = 0;
+    std::unordered_map<std::uint32_t, std::shared_ptr<const std::vector<std::uint8_t>>> cache_;
+};
+
+// Row slot flags in a data page's offset table.
+inline constexpr std::uint16_t kSlotOverflowHeader = 0x4000;  // holds a pointer to the row
+inline constexpr std::uint16_t kSlotOverflowTarget = 0x8000;  // reached only through a pointer
+inline constexpr std::uint16_t kSlotDeleted = 0xC000;
+inline constexpr std::uint16_t kSlotOffsetMask = 0x1FFF;
+inline constexpr unsigned kMaxSlots = 256;
+
+struct RowSlot {
+    std::uint16_t start = 0;
+    std::uint16_t end = 0;
+    std::uint16_t flags = 0;
+    bool deleted() const { return (flags & kSlotDeleted) == kSlotDeleted; }
+    bool overflow_target() const { return (flags & kSlotDeleted) == kSlotOverflowTarget; }
+    bool overflow_header() const { return (flags & kSlotDeleted) == kSlotOverflowHeader; }
+};
+
+// A data page (table rows, long values, usage-map rows).
+class DataPage {
+public:
+    // Corrupt unless the page is a data page whose offset table fits.
+    DataPage(Page page, const Layout& layout);
+
+    std::uint32_t owner() const { return le32(bytes().data() + 4); }
+    unsigned slot_count() const { return count_; }
+    // The slot's bounds; Corrupt if a live slot's bounds lie outside the page.
+    RowSlot slot(unsigned index) const;
+    Bytes row(const RowSlot& s) const { return bytes().subspan(s.start, s.end - s.start); }
+    Bytes bytes() const { return page_.bytes(); }
+    std::uint32_t number() const { return page_.number; }
+
+private:
+    Page page_;
+    const Layout* layout_;
+    unsigned count_;
+};
+
+// The row a row pointer names: Corrupt if it is missing or deleted.
+Bytes pointed_row(const DataPage& page, std::uint8_t row, RowSlot* slot_out = nullptr);
+
+}  // namespace jet

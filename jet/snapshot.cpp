@@ -1,0 +1,161 @@
+// Reading a table's records into a snapshot.
+#include "jet/cursor.h"
+#include "jet/long_value.h"
+#include "jet/row.h"
+#include "jet/table_scan.h"
+#include "jet/text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace jet {
+
+class SnapshotWriter {
+public:
+    SnapshotWriter(Pager& pager, const TableDefinition& table, Snapshot& out)
+        : pager_(pager), table_(table), out_(out),
+          // Each long value's bytes lie in the file once; a damaged file can
+          // point many rows at the same ones, so what they add up to is capped.
+          long_value_budget_(2 * static_cast<std::uint64_t>(pager.page_count()) * pager.page_size())
+    {
+    }
+
+    void add(Snapshot::Cell& cell, const Column& column, const RowCell& stored)
+    {
+        if (column.type == kTypeBoolean) {
+            cell.kind = ValueKind::Boolean;
+            cell.i = stored.present ? 1 : 0;
+            return;
+        }
+        if (!stored.present) {
+            cell.kind = ValueKind::Null;
+            return;
+        }
+        const Bytes d = stored.data;
+        switch (column.type) {
+        case kTypeByte: cell.kind = ValueKind::Byte; cell.i = u8_at(d, 0); return;
+        case kTypeInteger: cell.kind = ValueKind::Integer; cell.i = static_cast<std::int16_t>(u16_at(d, 0)); return;
+        case kTypeLong: cell.kind = ValueKind::Long; cell.i = static_cast<std::int32_t>(u32_at(d, 0)); return;
+        case kTypeCurrency:
+            require(d.size() >= 8);
+            cell.kind = ValueKind::Currency;
+            cell.i = static_cast<std::int64_t>(le64(d.data()));
+            return;
+        case kTypeSingle: {
+            const std::uint32_t bits = u32_at(d, 0);
+            cell.kind = ValueKind::Single;
+            std::memcpy(&cell.f, &bits, sizeof bits);
+            return;
+        }
+        case kTypeDouble:
+        case kTypeDateTime: {
+            require(d.size() >= 8);
+            const std::uint64_t bits = le64(d.data());
+            cell.kind = column.type == kTypeDouble ? ValueKind::Double : ValueKind::Date;
+            std::memcpy(&cell.d, &bits, sizeof bits);
+            return;
+        }
+        case kTypeText: add_text(cell, d); return;
+        case kTypeMemo:
+            read_long(d);
+            add_text(cell, Bytes(scratch_.data(), scratch_.size()));
+            return;
+        case kTypeOle:
+            read_long(d);
+            add_bytes(cell, Bytes(scratch_.data(), scratch_.size()));
+            return;
+        case kTypeGuid: add_bytes(cell, sub(d, 0, 16)); return;
+        case kTypeNumeric: {
+            require(d.size() >= 17);
+            // sign byte, then a 128-bit magnitude as four words, most significant first
+            require(le32(d.data() + 1) == 0);
+            cell.kind = ValueKind::Decimal;
+            cell.negative = (d[0] & 0x80) != 0;
+            cell.precision = column.precision;
+            cell.scale = column.scale;
+            cell.size = le32(d.data() + 5);
+            cell.offset = (static_cast<std::uint64_t>(le32(d.data() + 9)) << 32) | le32(d.data() + 13);
+            return;
+        }
+        default: add_bytes(cell, d); return;
+        }
+    }
+
+    void read_long(Bytes stored)
+    {
+        read_long_value(pager_, stored, scratch_);
+        require(scratch_.size() <= long_value_budget_);
+        long_value_budget_ -= scratch_.size();
+    }
+
+    void add_text(Snapshot::Cell& cell, Bytes stored)
+    {
+        const std::size_t at = out_.text_.size();
+        if (pager_.layout().jet4())
+            decode_jet4_text(stored, out_.text_);
+        else
+            decode_code_page_text(stored, pager_.header().code_page, out_.text_);
+        cell.kind = ValueKind::Text;
+        cell.offset = at;
+        cell.size = static_cast<std::uint32_t>(out_.text_.size() - at);
+    }
+
+    void add_bytes(Snapshot::Cell& cell, Bytes stored)
+    {
+        cell.kind = ValueKind::Binary;
+        cell.offset = out_.bytes_.size();
+        cell.size = static_cast<std::uint32_t>(stored.size());
+        out_.bytes_.insert(out_.bytes_.end(), stored.begin(), stored.end());
+    }
+
+    void read(const std::vector<std::size_t>& columns, std::uint64_t top)
+    {
+        for (const std::size_t c : columns) {
+            const Column& col = table_.columns.at(c);
+            out_.fields_.push_back({col.name, col.dao_type(), col.dao_size(table_.version)});
+        }
+        if (top == 0) return;
+        RowSplitter splitter(table_, pager_.layout());
+        std::vector<RowCell> stored;
+        const std::size_t width = columns.size();
+        // The definition's row count is a hint only (it can be stale).
+        const std::uint64_t expected = std::min<std::uint64_t>({table_.row_count, top, 1u << 20});
+        out_.cells_.reserve(static_cast<std::size_t>(expected) * width);
+        // Room for the text as well: growing a large buffer costs a copy and
+        // fresh pages, reserving costs nothing until used.
+        std::uint64_t chars_per_row = 0;
+        for (const std::size_t c : columns) {
+            const Column& col = table_.columns[c];
+            if (col.type == kTypeText) chars_per_row += std::min<std::uint64_t>(col.length, 64);
+            if (col.type == kTypeMemo) chars_per_row += 64;
+        }
+        out_.text_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(expected * chars_per_row, 1u << 24)));
+        scan_rows(pager_, table_, [&](Bytes row) {
+            splitter.split(row, stored);
+            const std::size_t at = out_.cells_.size();
+            out_.cells_.resize(at + width);
+            for (std::size_t f = 0; f < width; ++f)
+                add(out_.cells_[at + f], table_.columns[columns[f]], stored[columns[f]]);
+            ++out_.rows_;
+            return out_.rows_ < top;
+        });
+        if (out_.rows_ > 0) out_.visited_ = 1;
+    }
+
+private:
+    Pager& pager_;
+    const TableDefinition& table_;
+    Snapshot& out_;
+    std::uint64_t long_value_budget_;
+    std::vector<std::uint8_t> scratch_;
+};
+
+Snapshot read_snapshot(Pager& pager, const TableDefinition& table, const std::vector<std::size_t>& columns,
+                       std::uint64_t top)
+{
+    Snapshot snapshot;
+    SnapshotWriter(pager, table, snapshot).read(columns, top);
+    return snapshot;
+}
+
+}  // namespace jet
