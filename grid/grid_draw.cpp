@@ -9,6 +9,24 @@ namespace {
 
 constexpr UINT kTextFormat = DT_END_ELLIPSIS | DT_NOPREFIX | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER;
 
+// Which window has the keyboard focus is a question to the window system; the
+// answer cannot change while one row is painted, so DrawItem asks once.
+thread_local const HWND* t_pFocusWhileDrawing = nullptr;
+
+class CFocusForRow {
+public:
+    CFocusForRow() : m_hFocus(::GetFocus()), m_pOuter(t_pFocusWhileDrawing) { t_pFocusWhileDrawing = &m_hFocus; }
+    ~CFocusForRow() { t_pFocusWhileDrawing = m_pOuter; }
+    CFocusForRow(const CFocusForRow&) = delete;
+    CFocusForRow& operator=(const CFocusForRow&) = delete;
+
+private:
+    HWND m_hFocus;
+    const HWND* m_pOuter;
+};
+
+bool HasFocus(HWND hWnd) { return (t_pFocusWhileDrawing ? *t_pFocusWhileDrawing : ::GetFocus()) == hWnd; }
+
 bool SameTextIgnoringCase(const CString& strText, const char* pszWord)
 {
     return _mbsicmp(reinterpret_cast<const unsigned char*>(static_cast<LPCTSTR>(strText)),
@@ -65,6 +83,7 @@ void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     const int nWidth = rcItem.Width();
     const int nHeight = rcItem.Height();
 
+    const CFocusForRow focus;
     CDC* pMemDC = CGridRowCache::Get().Prepare(pTarget, nWidth, nHeight);
     const int nSaved = pMemDC->SaveDC();
     pMemDC->SetWindowOrg(rcItem.left, rcItem.top);
@@ -89,7 +108,7 @@ void CDLGridListCtrl::DrawCell(int nRow, int nCol, CDC* pDC)
         rcCell.left = rcIcon.left;
     }
     BOOL bHighlighted = IsCellHighlighted(nRow, nCol);
-    if (!(GetStyle() & LVS_SHOWSELALWAYS) && ::GetFocus() != m_hWnd) bHighlighted = FALSE;
+    if (!(GetStyle() & LVS_SHOWSELALWAYS) && !HasFocus(m_hWnd)) bHighlighted = FALSE;
     DrawCellBackground(nRow, nCol, rcCell, bHighlighted, pDC);
     DrawCellContent(nRow, nCol, rcCell, bHighlighted, pDC);
 }
@@ -213,7 +232,7 @@ void CDLGridListCtrl::DrawFocusCell(int nRow, CDC* pDC)
     if (pDC == nullptr) return;
     CRect rcFocus(0, 0, 0, 0);
     const int c = m_nFocusCol;
-    if (::GetFocus() == m_hWnd && GetNextItem(-1, LVNI_FOCUSED) == nRow) {
+    if (HasFocus(m_hWnd) && GetNextItem(-1, LVNI_FOCUSED) == nRow) {
         if ((m_dwGridStyle & GLS_FULLROWSELECT) || ((m_dwGridStyle & GLS_COL0SELECTSROW) && c == 0)) {
             GetItemRect(nRow, &rcFocus, LVIR_BOUNDS);
             if (m_dwGridStyle & GLS_ROWHEADER) {

@@ -35,7 +35,6 @@ struct Layout {
     // column descriptor
     std::uint32_t col_number;
     std::uint32_t col_var_index;
-    std::uint32_t col_type_specific;
     std::uint32_t col_flags;
     std::uint32_t col_fixed_offset;
     std::uint32_t col_length;
@@ -50,7 +49,7 @@ inline constexpr Layout kJet3Layout{
     Version::Jet3, 2048,
     8, 10,
     12, 16, 20, 21, 23, 25, 27, 31, 35, 39, 43, 8, 18, 39, 20,
-    1, 3, 9, 13, 14, 16,
+    1, 3, 13, 14, 16,
     1,
 };
 
@@ -58,7 +57,7 @@ inline constexpr Layout kJet4Layout{
     Version::Jet4, 4096,
     12, 14,
     16, 20, 40, 41, 43, 45, 47, 51, 55, 59, 63, 12, 25, 52, 28,
-    5, 7, 11, 15, 21, 23,
+    5, 7, 15, 21, 23,
     2,
 };
 

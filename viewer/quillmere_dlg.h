@@ -2,6 +2,7 @@
 #pragma once
 #include <new>
 #include "afx.h"
+#include "grid_list_ctrl.h"
 #include "resource.h"
 
 class CQuillmereDlg : public CDialog {
@@ -15,7 +16,7 @@ public:
     CButton m_btnUpdating;
     CButton m_btnReading;
     CEdit m_editInterval;
-    CListCtrl m_grid;  // the plain report list until the grid control takes its place
+    CDLGridListCtrl m_grid;
     CListBox m_lstTables;
     CEdit m_editUpdateRows;
     CEdit m_editReadRows;

@@ -389,3 +389,27 @@ TEST_F(GridDrawTest, ScreenshotOfAFilledGrid)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GridDrawTest, AGridCreatedAsAWindowIsAnOwnerDrawnReportToo)
+{
+    CRecordingGrid created;
+    ASSERT_TRUE(created.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_ICON | LVS_EDITLABELS, CRect(10, 40, 410, 240),
+                               &m_dlg, 2001));
+    created.SetFont(m_grid.GetFontHandle());
+    created.InsertColumn(0, "A", LVCFMT_LEFT, 100);
+    created.InsertColumn(1, "B", LVCFMT_LEFT, 100);
+    created.InsertItem(0, "one");
+    created.SetItemText(0, 1, "two");
+    EXPECT_NE(created.GetCellData(0, 1), nullptr);
+    created.m_drawnRows.clear();
+    created.RedrawWindow();
+    EXPECT_EQ(created.m_drawnRows, std::vector<int>{0});
+    CRect rcRow;
+    created.GetItemRect(0, &rcRow, LVIR_BOUNDS);
+    EXPECT_EQ(rcRow.Width(), 200);  // laid out as a report
+    created.DestroyWindow();
+}
+
+} // namespace

@@ -12,7 +12,8 @@ jet::Column column(std::uint8_t type, std::uint16_t number, std::uint16_t var_in
                    std::uint16_t length, bool fixed)
 {
     jet::Column c;
-    c.name = "c" + std::to_string(number);
+    c.name = std::to_string(number);
+    c.name.insert(0, 1, 'c');
     c.type = type;
     c.number = number;
     c.var_index = var_index;

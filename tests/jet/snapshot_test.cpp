@@ -191,7 +191,7 @@ TEST(Snapshot, TheWidestTable)
             if (i % 2)
                 EXPECT_EQ(v.long_integer(), static_cast<std::int32_t>(1000 * (r + 1) + i));
             else
-                EXPECT_EQ(text(v), "r" + std::to_string(r + 1) + "c" + std::to_string(i));
+                EXPECT_EQ(text(v), std::string(1, 'r').append(std::to_string(r + 1)).append(1, 'c').append(std::to_string(i)));
         }
     }
 }
