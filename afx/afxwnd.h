@@ -22,8 +22,8 @@ class CMenu;
 class CScrollBar;
 class CDataExchange;
 
-// The object's window handle, NULL for a null object.
 class CWnd;
+// The object's window handle, NULL for a null object (GetSafeHwnd needs an object).
 inline HWND AfxSafeHwnd(const CWnd* pWnd);
 // A temporary CDC for a device context handle (see CDC::FromHandle).
 CDC* AfxDCFromHandle(HDC hDC);

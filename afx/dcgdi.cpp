@@ -3,7 +3,10 @@
 #include "afxgdi.h"
 
 namespace {
-HGDIOBJ SafeHandle(const CGdiObject* pObject) { return pObject ? pObject->m_hObject : nullptr; }
+HGDIOBJ SafeHandle(const CGdiObject* pObject)
+{
+    return pObject ? pObject->m_hObject : nullptr;
+}
 } // namespace
 
 CPen* CDC::SelectObject(CPen* pPen)

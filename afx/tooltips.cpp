@@ -16,7 +16,7 @@ const char kToolTipsProp[] = "AfxToolTipsEnabled";
 struct ToolTipState {
     bool bEnabledAnywhere = false;
     HWND hWndTip = nullptr;
-    HWND hWndTool = nullptr;  // window of the control's current tool, NULL for none
+    HWND hWndTool = nullptr; // window of the control's current tool, NULL for none
     UINT_PTR nToolId = 0;
     INT_PTR nHit = -1;
 };
@@ -72,9 +72,10 @@ HWND TipWindow(HWND hWndOwner)
     // The owner's destruction took the old control and its tool with it.
     s.hWndTool = nullptr;
     s.nHit = -1;
-    s.hWndTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWndOwner, nullptr,
-                                  ::GetModuleHandleA(nullptr), nullptr);
+    s.hWndTip =
+        ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWndOwner, nullptr,
+                          ::GetModuleHandleA(nullptr), nullptr);
     return s.hWndTip;
 }
 } // namespace
@@ -91,7 +92,10 @@ BOOL CWnd::EnableToolTips(BOOL bEnable)
     return TRUE;
 }
 
-INT_PTR CWnd::OnToolHitTest(CPoint, TOOLINFO*) const { return -1; }
+INT_PTR CWnd::OnToolHitTest(CPoint, TOOLINFO*) const
+{
+    return -1;
+}
 
 void AfxRelayToolTipMessage(const MSG* pMsg)
 {

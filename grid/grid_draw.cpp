@@ -15,7 +15,10 @@ thread_local const HWND* t_pFocusWhileDrawing = nullptr;
 
 class CFocusForRow {
 public:
-    CFocusForRow() : m_hFocus(::GetFocus()), m_pOuter(t_pFocusWhileDrawing) { t_pFocusWhileDrawing = &m_hFocus; }
+    CFocusForRow() : m_hFocus(::GetFocus()), m_pOuter(t_pFocusWhileDrawing)
+    {
+        t_pFocusWhileDrawing = &m_hFocus;
+    }
     ~CFocusForRow() { t_pFocusWhileDrawing = m_pOuter; }
     CFocusForRow(const CFocusForRow&) = delete;
     CFocusForRow& operator=(const CFocusForRow&) = delete;
@@ -25,7 +28,10 @@ private:
     const HWND* m_pOuter;
 };
 
-bool HasFocus(HWND hWnd) { return (t_pFocusWhileDrawing ? *t_pFocusWhileDrawing : ::GetFocus()) == hWnd; }
+bool HasFocus(HWND hWnd)
+{
+    return (t_pFocusWhileDrawing ? *t_pFocusWhileDrawing : ::GetFocus()) == hWnd;
+}
 
 bool SameTextIgnoringCase(const CString& strText, const char* pszWord)
 {

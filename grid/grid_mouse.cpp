@@ -55,7 +55,7 @@ void CDLGridListCtrl::OnRButtonDown(UINT nFlags, CPoint point)
 
 void CDLGridListCtrl::OnLButtonUp(UINT nFlags, CPoint point)
 {
-    const int nHot = static_cast<int>(SendMessage(LVM_SETHOTITEM, static_cast<WPARAM>(-1)));
+    const int nHot = SetHotItem(-1);
     if (nHot >= 0) Update(nHot);
     CListCtrl::OnLButtonUp(nFlags, point);
 }
@@ -74,8 +74,7 @@ void CDLGridListCtrl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 void CDLGridListCtrl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {
     // An in-place spinner reports its steps as vertical scrolling: not ours.
-    const CObject* pSource = reinterpret_cast<const CObject*>(pScrollBar);
-    if (pSource != nullptr && pSource->IsKindOf(RUNTIME_CLASS(CSpinButtonCtrl))) return;
+    if (pScrollBar != nullptr && pScrollBar->IsKindOf(RUNTIME_CLASS(CSpinButtonCtrl))) return;
     TakeFocus();
     CListCtrl::OnVScroll(nSBCode, nPos, pScrollBar);
 }

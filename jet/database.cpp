@@ -1,6 +1,9 @@
 #include "jet/database.h"
 
+#include "jet/dynaset_state.h"
 #include "jet/error.h"
+#include "jet/field_value.h"
+#include "jet/table_scan.h"
 #include "jet/query.h"
 #include "jet/text.h"
 
@@ -70,6 +73,10 @@ Database::Database(std::unique_ptr<File> file, const std::string& path, int link
     const Header header = read_header(Bytes(first.data(), first.size()), path);
     if (header.has_password) throw Error(kNotValidPassword, "Not a valid password.");
     pager_ = std::make_unique<Pager>(std::move(file), header);
+    if (pager_->file().lockable()) {
+        locks_ = std::make_unique<LockManager>(pager_->file(), path_);
+        pager_->set_locks(locks_.get());
+    }
     catalogue_ = guarded([&] { return read_catalogue(*pager_); });
 }
 
@@ -128,23 +135,67 @@ Snapshot Database::select(const CatalogueEntry& entry, const std::vector<std::st
     return guarded([&] {
         pager_->refresh();
         const TableDefinition table = read_table_definition(*pager_, entry.definition_page());
-        std::vector<std::size_t> columns;
-        if (!fields) {
-            for (std::size_t i = 0; i < table.columns.size(); ++i) columns.push_back(i);
-        } else {
-            int missing = 0;
-            for (const std::string& f : *fields) {
-                const Column* c = table.find(f);
-                if (c)
-                    columns.push_back(static_cast<std::size_t>(c - table.columns.data()));
-                else
-                    ++missing;
-            }
-            if (missing > 0)
-                throw Error(kTooFewParameters, "Too few parameters. Expected " + std::to_string(missing) + ".");
-        }
-        return read_snapshot(*pager_, table, columns, top);
+        return read_snapshot(*pager_, table, field_columns(table, fields), top);
     });
+}
+
+std::vector<std::size_t> Database::field_columns(const TableDefinition& table, const std::vector<std::string>* fields)
+{
+    std::vector<std::size_t> columns;
+    if (!fields) {
+        for (std::size_t i = 0; i < table.columns.size(); ++i) columns.push_back(i);
+        return columns;
+    }
+    int missing = 0;
+    for (const std::string& f : *fields) {
+        const Column* c = table.find(f);
+        if (c)
+            columns.push_back(static_cast<std::size_t>(c - table.columns.data()));
+        else
+            ++missing;
+    }
+    if (missing > 0) throw Error(kTooFewParameters, "Too few parameters. Expected " + std::to_string(missing) + ".");
+    return columns;
+}
+
+Dynaset Database::select_dynaset(const CatalogueEntry& entry, const std::vector<std::string>* fields,
+                                 std::uint64_t top)
+{
+    if (entry.linked()) {
+        std::unique_ptr<Database> target = open_link(entry);
+        const CatalogueEntry& remote = target->entry_for_query(entry.foreign_name);
+        Dynaset d = target->select_dynaset(remote, fields, top);
+        d.s_->link = std::move(target);
+        return d;
+    }
+    return guarded([&] {
+        pager_->refresh();
+        auto state = std::make_unique<Dynaset::State>(*this, read_table_definition(*pager_, entry.definition_page()));
+        const TableDefinition& table = state->table;
+        state->columns = field_columns(table, fields);
+        for (const std::size_t c : state->columns) {
+            const Column& col = table.columns[c];
+            state->fields.push_back({col.name, col.dao_type(), col.dao_size(table.version)});
+        }
+        state->current.resize(state->columns.size());
+        state->rows = scan_row_locations(*pager_, table, top);
+        Dynaset d(std::move(state));
+        if (!d.is_bof()) d.move_first();
+        d.s_->visited = d.s_->rows.empty() ? 0 : 1;
+        return d;
+    });
+}
+
+Dynaset Database::open_dynaset(std::string_view sql)
+{
+    const SelectQuery q = parse_query(sql);
+    const CatalogueEntry& entry = entry_for_query(q.table);
+    return select_dynaset(entry, q.all_fields ? nullptr : &q.fields, q.top.value_or(UINT64_MAX));
+}
+
+void Database::set_lock_timeout(std::chrono::milliseconds timeout)
+{
+    if (locks_) locks_->set_timeout(timeout);
 }
 
 Snapshot Database::open_snapshot(std::string_view sql)

@@ -3,10 +3,13 @@
 
 #include "jet/catalogue.h"
 #include "jet/cursor.h"
+#include "jet/dynaset.h"
 #include "jet/format.h"
+#include "jet/lock_manager.h"
 #include "jet/page.h"
 #include "jet/table_definition.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,6 +23,8 @@ public:
     // Opens a Jet 3 or Jet 4 database for shared use and reads its catalogue.
     // Paths are UTF-8. Throws Error: "Could not find file", "Unrecognized
     // database format", "Not a valid password.", "needs to be repaired", ...
+    // A database file that may be written registers this user in the lock
+    // file beside it (see lock_manager.h), until the object is destroyed.
     explicit Database(const std::string& path);
     // The same over a file already open; `path` names it in errors and
     // anchors relative links.
@@ -48,6 +53,15 @@ public:
     // All fields of a table, up to `top` records.
     Snapshot open_table(std::string_view name, std::uint64_t top = UINT64_MAX);
 
+    // Runs the query text and returns its records as a dynaset, whose records
+    // can be changed; the same errors as open_snapshot. The dynaset refers to
+    // this database, which must outlive it.
+    Dynaset open_dynaset(std::string_view sql);
+
+    // How long a lock held by another user is waited for before an operation
+    // gives up with "Could not update; currently locked ...".
+    void set_lock_timeout(std::chrono::milliseconds timeout);
+
     // For the layers above that reach below the catalogue.
     Pager& pager() { return *pager_; }
 
@@ -57,10 +71,13 @@ private:
     const CatalogueEntry& entry_for_query(std::string_view name) const;
     std::unique_ptr<Database> open_link(const CatalogueEntry& entry);
     Snapshot select(const CatalogueEntry& entry, const std::vector<std::string>* fields, std::uint64_t top);
+    Dynaset select_dynaset(const CatalogueEntry& entry, const std::vector<std::string>* fields, std::uint64_t top);
+    std::vector<std::size_t> field_columns(const TableDefinition& table, const std::vector<std::string>* fields);
 
     std::string path_;
     int link_depth_ = 0;
     std::unique_ptr<Pager> pager_;
+    std::unique_ptr<LockManager> locks_;  // before the pager goes: it uses the file
     std::vector<CatalogueEntry> catalogue_;
 };
 

@@ -43,4 +43,14 @@ Error no_current_record()
     return Error(kNoCurrentRecord, "No current record.");
 }
 
+Error read_only()
+{
+    return Error(kReadOnly, "Cannot update. Database or object is read-only.");
+}
+
+Error disk_error()
+{
+    return Error(kDiskError, "Disk or network error.");
+}
+
 }  // namespace jet

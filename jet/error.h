@@ -9,21 +9,35 @@ namespace jet {
 // Error numbers as Jet reports them.
 enum ErrorNumber : int {
     kTypeMismatch = 13,
+    kUpdateWithoutEdit = 3020,
     kNoCurrentRecord = 3021,
     kFileNotFound = 3024,
+    kReadOnly = 3027,
     kNotValidPassword = 3031,
+    kSystemResourceExceeded = 3035,
+    kDiskError = 3043,
+    kFileInUse = 3045,
+    kRecordTooLarge = 3047,
     kNeedsRepair = 3049,
     kCannotOpenFile = 3051,
     kTooFewParameters = 3061,
     kInputTableNotFound = 3078,
+    kFieldNotUpdatable = 3113,
     kInvalidBracketing = 3126,
     kInvalidStatement = 3129,
     kFromClauseSyntax = 3131,
     kSelectSyntax = 3141,
     kCharactersAfterEnd = 3142,
     kOdbcConnectionFailed = 3151,
+    kFieldTooSmall = 3163,
+    kFieldCannotBeUpdated = 3164,
+    kRecordDeleted = 3167,
+    kCouldNotUpdateLocked = 3218,
+    kCouldNotUpdateLockedBy = 3260,
     kItemNotFound = 3265,
     kUnrecognizedFormat = 3343,
+    kNumericFieldOverflow = 3349,
+    kDataTypeConversion = 3421,
 };
 
 class Error : public std::exception {
@@ -49,5 +63,7 @@ Error cannot_open_file(const std::string& path);
 Error input_table_not_found(const std::string& name);
 Error item_not_found();
 Error no_current_record();
+Error read_only();
+Error disk_error();
 
 }  // namespace jet

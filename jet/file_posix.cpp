@@ -11,6 +11,28 @@ namespace jet {
 
 namespace {
 
+// Locks held per open file description where the system has them: a process
+// that opens the same database twice then holds two independent sets of
+// locks, and closing one descriptor leaves the other's locks alone.
+#ifdef F_OFD_SETLK
+constexpr int kSetLock = F_OFD_SETLK;
+constexpr int kGetLock = F_OFD_GETLK;
+#else
+constexpr int kSetLock = F_SETLK;
+constexpr int kGetLock = F_GETLK;
+#endif
+
+struct flock range_of(std::uint64_t offset, std::uint64_t length, short type)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(offset);
+    fl.l_len = static_cast<off_t>(length);
+    fl.l_pid = 0;
+    return fl;
+}
+
 class PosixFile final : public File {
 public:
     PosixFile(int fd, bool writable) : fd_(fd), writable_(writable) {}
@@ -38,6 +60,44 @@ public:
 
     bool writable() const override { return writable_; }
 
+    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
+    {
+        const auto* in = static_cast<const char*>(data);
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::pwrite(fd_, in + done, count - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    bool lockable() const override { return true; }
+
+    bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode) override
+    {
+        struct flock fl = range_of(offset, length, mode == LockMode::Exclusive ? F_WRLCK : F_RDLCK);
+        for (;;) {
+            if (::fcntl(fd_, kSetLock, &fl) == 0) return true;
+            if (errno != EINTR) return false;
+        }
+    }
+
+    void unlock(std::uint64_t offset, std::uint64_t length) override
+    {
+        struct flock fl = range_of(offset, length, F_UNLCK);
+        while (::fcntl(fd_, kSetLock, &fl) != 0 && errno == EINTR) {
+        }
+    }
+
+    bool lock_conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode) override
+    {
+        struct flock fl = range_of(offset, length, mode == LockMode::Exclusive ? F_WRLCK : F_RDLCK);
+        if (::fcntl(fd_, kGetLock, &fl) != 0) return false;
+        return fl.l_type != F_UNLCK;
+    }
+
 private:
     int fd_;
     bool writable_;
@@ -63,6 +123,27 @@ std::unique_ptr<File> File::open(const std::string& path)
         throw cannot_open_file(path);
     }
     return std::make_unique<PosixFile>(fd, writable);
+}
+
+std::unique_ptr<File> File::open_or_create(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd, true);
+}
+
+bool File::remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::string computer_name()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
 }
 
 }  // namespace jet

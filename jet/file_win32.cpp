@@ -36,10 +36,7 @@ public:
         auto* out = static_cast<char*>(buffer);
         std::size_t done = 0;
         while (done < count) {
-            OVERLAPPED at{};
-            const std::uint64_t pos = offset + done;
-            at.Offset = static_cast<DWORD>(pos & 0xFFFFFFFFu);
-            at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+            OVERLAPPED at = at_offset(offset + done);
             const std::size_t want = count - done;
             const DWORD chunk = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
             DWORD got = 0;
@@ -51,12 +48,89 @@ public:
 
     bool writable() const override { return writable_; }
 
+    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
+    {
+        const auto* in = static_cast<const char*>(data);
+        std::size_t done = 0;
+        while (done < count) {
+            OVERLAPPED at = at_offset(offset + done);
+            const std::size_t want = count - done;
+            const DWORD chunk = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
+            DWORD put = 0;
+            if (!WriteFile(handle_, in + done, chunk, &put, &at) || put == 0) return false;
+            done += put;
+        }
+        return true;
+    }
+
+    bool lockable() const override { return true; }
+
+    bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode) override
+    {
+        OVERLAPPED at = at_offset(offset);
+        DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
+        if (mode == LockMode::Exclusive) flags |= LOCKFILE_EXCLUSIVE_LOCK;
+        return LockFileEx(handle_, flags, 0, static_cast<DWORD>(length & 0xFFFFFFFFu),
+                          static_cast<DWORD>(length >> 32), &at) != 0;
+    }
+
+    void unlock(std::uint64_t offset, std::uint64_t length) override
+    {
+        OVERLAPPED at = at_offset(offset);
+        UnlockFileEx(handle_, 0, static_cast<DWORD>(length & 0xFFFFFFFFu), static_cast<DWORD>(length >> 32), &at);
+    }
+
+    // Windows has no way to ask about a lock: take one for a moment.
+    bool lock_conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode) override
+    {
+        if (!try_lock(offset, length, mode)) return true;
+        unlock(offset, length);
+        return false;
+    }
+
 private:
+    static OVERLAPPED at_offset(std::uint64_t pos)
+    {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(pos & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+        return at;
+    }
+
     HANDLE handle_;
     bool writable_;
 };
 
 }  // namespace
+
+std::unique_ptr<File> File::open_or_create(const std::string& path)
+{
+    const std::wstring wide = widen(path);
+    // Shared for deletion too: the last user deletes the lock file while
+    // another may be reading an entry of it.
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    return std::make_unique<Win32File>(h, true);
+}
+
+bool File::remove(const std::string& path) { return DeleteFileW(widen(path).c_str()) != 0; }
+
+std::string computer_name()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), out.data(), n, nullptr, nullptr);
+    return out;
+}
 
 std::unique_ptr<File> File::open(const std::string& path)
 {

@@ -9,6 +9,9 @@
 //   jet::Snapshot s = db.open_snapshot("SELECT TOP 1000 [A], [B] FROM T");
 //       s.is_eof(), s.move_first(), s.move_last(), s.move_next(),
 //       s.record_count(), s.field_count(), s.value(i) / s.read(i, value)
+//   jet::Dynaset d = db.open_dynaset("SELECT TOP 1000 [A], [B] FROM T");
+//       the same movement and reads, and per record:
+//       d.edit(), d.set_value(i, value), d.update()   // written when it returns
 //
 // Every failure is a jet::Error with Jet's error number and description.
 #pragma once
@@ -16,6 +19,7 @@
 #include "jet/catalogue.h"
 #include "jet/cursor.h"
 #include "jet/database.h"
+#include "jet/dynaset.h"
 #include "jet/error.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"

@@ -1,13 +1,26 @@
 #include "jet/page.h"
 
+#include "jet/error.h"
+#include "jet/lock_manager.h"
 #include "jet/rc4.h"
+
+#include <algorithm>
 
 namespace jet {
 
 namespace {
 // Pages kept before the cache starts over (32 MiB of Jet 4 pages).
 constexpr std::size_t kCacheLimit = 8192;
+
+void apply_page_key(std::uint32_t page_key, std::uint32_t number, std::vector<std::uint8_t>& data)
+{
+    if (page_key == 0 || number == 0) return;
+    const std::uint32_t k = page_key ^ number;
+    const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+                                 static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+    rc4_apply(key, 4, data.data(), data.size());
 }
+}  // namespace
 
 Pager::Pager(std::unique_ptr<File> file, const Header& header)
     : file_(std::move(file)), header_(header), layout_(&layout_of(header.version))
@@ -18,30 +31,87 @@ Pager::Pager(std::unique_ptr<File> file, const Header& header)
 void Pager::refresh()
 {
     cache_.clear();
+    refresh_size();
+}
+
+void Pager::refresh_size()
+{
     const std::uint64_t pages = file_->size() / layout_->page_size;
     page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu + 1 : static_cast<std::uint32_t>(pages);
 }
 
 Page Pager::page(std::uint32_t number)
 {
-    require(number < page_count_);
     auto found = cache_.find(number);
     if (found == cache_.end()) {
         if (cache_.size() >= kCacheLimit) cache_.clear();
-        auto data = std::make_shared<std::vector<std::uint8_t>>(layout_->page_size);
-        const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
-        require(file_->read_at(offset, data->data(), data->size()) == data->size());
-        if (header_.page_key != 0 && number != 0) {
-            const std::uint32_t k = header_.page_key ^ number;
-            const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
-                                         static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
-            rc4_apply(key, 4, data->data(), data->size());
-        }
+        auto data = std::make_shared<std::vector<std::uint8_t>>();
+        read_raw(number, *data);
         found = cache_.emplace(number, std::move(data)).first;
     }
     Page page(found->second);
     page.number = number;
     return page;
+}
+
+Page Pager::fresh_page(std::uint32_t number)
+{
+    cache_.erase(number);
+    return page(number);
+}
+
+void Pager::read_raw(std::uint32_t number, std::vector<std::uint8_t>& out)
+{
+    if (number >= page_count_) refresh_size();
+    require(number < page_count_);
+    out.resize(layout_->page_size);
+    const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
+    const bool lock = locks_ && !held(number);
+    if (lock) locks_->lock_page(number, LockMode::Shared);
+    const std::size_t got = file_->read_at(offset, out.data(), out.size());
+    if (lock) locks_->unlock_page(number, LockMode::Shared);
+    require(got == out.size());
+    apply_page_key(header_.page_key, number, out);
+}
+
+void Pager::read_page(std::uint32_t number, std::vector<std::uint8_t>& out)
+{
+    if (number >= page_count_) refresh_size();
+    require(number < page_count_);
+    out.resize(layout_->page_size);
+    const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
+    require(file_->read_at(offset, out.data(), out.size()) == out.size());
+    apply_page_key(header_.page_key, number, out);
+}
+
+void Pager::write_page(std::uint32_t number, const std::vector<std::uint8_t>& page)
+{
+    require(page.size() == layout_->page_size);
+    cache_.erase(number);
+    const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
+    bool ok;
+    if (header_.page_key != 0 && number != 0) {
+        std::vector<std::uint8_t> encoded = page;
+        apply_page_key(header_.page_key, number, encoded);
+        ok = file_->write_at(offset, encoded.data(), encoded.size());
+    } else {
+        ok = file_->write_at(offset, page.data(), page.size());
+    }
+    if (!ok) throw disk_error();
+    if (number >= page_count_) refresh_size();
+}
+
+void Pager::hold(std::uint32_t number) { held_.push_back(number); }
+
+void Pager::release(std::uint32_t number)
+{
+    const auto it = std::find(held_.begin(), held_.end(), number);
+    if (it != held_.end()) held_.erase(it);
+}
+
+bool Pager::held(std::uint32_t number) const
+{
+    return std::find(held_.begin(), held_.end(), number) != held_.end();
 }
 
 DataPage::DataPage(Page page, const Layout& layout) : page_(std::move(page)), layout_(&layout)

@@ -13,6 +13,8 @@
 
 namespace jet {
 
+class LockManager;
+
 enum PageType : std::uint8_t {
     kPageHeader = 0x00,
     kPageData = 0x01,
@@ -38,7 +40,9 @@ private:
 
 // Reads pages, decoding encoded ones. Pages read since the last refresh()
 // are kept, so one operation reads each page once; refresh() before an
-// operation sees what other programs have written since.
+// operation sees what other programs have written since. With a lock manager
+// each page is read under its shared lock, so a page that another process is
+// writing is never seen half-written.
 class Pager {
 public:
     Pager(std::unique_ptr<File> file, const Header& header);
@@ -54,8 +58,30 @@ public:
     // Forgets every cached page and takes the file's size again.
     void refresh();
 
+    void set_locks(LockManager* locks) { locks_ = locks; }
+    LockManager* locks() const { return locks_; }
+
+    // The page read afresh (through its shared lock), replacing a cached copy.
+    Page fresh_page(std::uint32_t number);
+    // Pages this handle holds the write lock of: they are read without taking
+    // the shared lock (which would overlap the write lock).
+    void hold(std::uint32_t number);
+    void release(std::uint32_t number);
+    // Reads a page afresh and decoded into `out`, without any lock: for a page
+    // held for writing. Corrupt if it lies outside the file.
+    void read_page(std::uint32_t number, std::vector<std::uint8_t>& out);
+    // Writes a whole page in one call (encoded if the database encodes its
+    // pages); a page just past the end appends it. Throws "Disk or network error.".
+    void write_page(std::uint32_t number, const std::vector<std::uint8_t>& page);
+
 private:
+    bool held(std::uint32_t number) const;
+    void refresh_size();
+    void read_raw(std::uint32_t number, std::vector<std::uint8_t>& out);
+
     std::unique_ptr<File> file_;
+    LockManager* locks_ = nullptr;
+    std::vector<std::uint32_t> held_;
     Header header_;
     const Layout* layout_;
     std::uint32_t page_count_ = 0;

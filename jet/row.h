@@ -24,6 +24,10 @@ public:
     // the row was written without reads as absent. Corrupt if the row's own
     // counts and offsets do not fit inside it.
     void split(Bytes row, std::vector<RowCell>& cells);
+    // After split() of a row of a table with variable columns: where each of
+    // the row's variable slots starts, the last entry being the end of the
+    // variable data.
+    const std::vector<std::uint16_t>& var_offsets() const { return offsets_; }
 
 private:
     void read_var_offsets(Bytes row, std::size_t mask_at);

@@ -24,11 +24,68 @@ void scan_rows(Pager& pager, const TableDefinition& table, const std::function<b
             const RowPointer at = RowPointer::from(le32(header.data()));
             const DataPage target(pager.page(at.page), layout);
             require(target.owner() == table.page);
+            if (target.slot(at.row).deleted()) {
+                // Moved on by a writer since this page was read: read it afresh.
+                Page keep;
+                Bytes moved;
+                if (!read_row_at(pager, table, RowPointer{number, static_cast<std::uint8_t>(i)}, keep, moved)) continue;
+                if (!visit(moved)) return;
+                continue;
+            }
             RowSlot target_slot;
             const Bytes row = pointed_row(target, at.row, &target_slot);
             require(!target_slot.overflow_header());  // one hop only
             if (!visit(row)) return;
         }
+    }
+}
+
+std::vector<RowPointer> scan_row_locations(Pager& pager, const TableDefinition& table, std::uint64_t top)
+{
+    std::vector<RowPointer> out;
+    if (top == 0) return out;
+    const Layout& layout = pager.layout();
+    for (const std::uint32_t number : usage_map_pages(pager, table.owned_map)) {
+        const Page page = pager.page(number);
+        if (page.type() != kPageData) continue;
+        const DataPage data(page, layout);
+        if (data.owner() != table.page) continue;
+        for (unsigned i = 0; i < data.slot_count(); ++i) {
+            const RowSlot slot = data.slot(i);
+            if (slot.deleted() || slot.overflow_target()) continue;
+            out.push_back(RowPointer{number, static_cast<std::uint8_t>(i)});
+            if (out.size() >= top) return out;
+        }
+    }
+    return out;
+}
+
+bool read_row_at(Pager& pager, const TableDefinition& table, RowPointer at, Page& keep, Bytes& row)
+{
+    const Layout& layout = pager.layout();
+    for (int attempt = 0;; ++attempt) {
+        const Page home_page = pager.fresh_page(at.page);
+        if (home_page.type() != kPageData) return false;
+        const DataPage home(home_page, layout);
+        if (home.owner() != table.page || at.row >= home.slot_count()) return false;
+        const RowSlot slot = home.slot(at.row);
+        if (slot.deleted() || slot.overflow_target()) return false;
+        if (!slot.overflow_header()) {
+            keep = home_page;
+            row = home.row(slot);
+            return true;
+        }
+        const Bytes header = home.row(slot);
+        require(header.size() >= 4);
+        const RowPointer target_at = RowPointer::from(le32(header.data()));
+        keep = pager.fresh_page(target_at.page);
+        const DataPage target(keep, layout);
+        require(target.owner() == table.page);
+        const RowSlot target_slot = target.slot(target_at.row);
+        if (target_slot.deleted() && attempt < 3) continue;  // moved on between the two reads
+        require(!target_slot.deleted() && !target_slot.overflow_header());
+        row = target.row(target_slot);
+        return true;
     }
 }
 

@@ -96,6 +96,41 @@ void decode_code_page_text(Bytes b, std::uint16_t, std::u16string& out)
     }
 }
 
+void encode_jet4_text(std::u16string_view text, bool compress, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    bool narrow = compress && text.size() >= 3;
+    for (std::size_t i = 0; narrow && i < text.size(); ++i) narrow = text[i] >= 0x01 && text[i] <= 0xFF;
+    if (narrow) {
+        out.reserve(text.size() + 2);
+        out.push_back(0xFF);
+        out.push_back(0xFE);
+        for (const char16_t c : text) out.push_back(static_cast<std::uint8_t>(c));
+        return;
+    }
+    out.resize(2 * text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out[2 * i] = static_cast<std::uint8_t>(text[i]);
+        out[2 * i + 1] = static_cast<std::uint8_t>(text[i] >> 8);
+    }
+}
+
+void encode_code_page_text(std::u16string_view text, std::uint16_t, std::vector<std::uint8_t>& out)
+{
+    out.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        std::uint8_t b = '?';
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            b = static_cast<std::uint8_t>(c);
+        } else {
+            for (unsigned k = 0; k < 32; ++k)
+                if (kCp1252High[k] == c) b = static_cast<std::uint8_t>(0x80 + k);
+        }
+        out[i] = b;
+    }
+}
+
 void append_utf8(std::u16string_view s, std::string& out)
 {
     const std::size_t at = out.size();

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace jet {
 
@@ -13,6 +14,13 @@ namespace jet {
 void decode_jet4_text(Bytes stored, std::u16string& out);
 // Appends the characters of Jet 3 text in the given Windows code page.
 void decode_code_page_text(Bytes stored, std::uint16_t code_page, std::u16string& out);
+
+// Jet 4 text bytes: compressed (FF FE, one byte per character) when
+// `compress` is set, the text has at least 3 characters and all of them lie
+// in U+0001..U+00FF; otherwise UCS-2. Replaces `out`.
+void encode_jet4_text(std::u16string_view text, bool compress, std::vector<std::uint8_t>& out);
+// Jet 3 text bytes in the code page (1252); characters it lacks become '?'.
+void encode_code_page_text(std::u16string_view text, std::uint16_t code_page, std::vector<std::uint8_t>& out);
 
 // UTF-8 from UTF-16; an unpaired surrogate becomes U+FFFD.
 std::string to_utf8(std::u16string_view text);

@@ -1,5 +1,7 @@
 #include "jet/usage_map.h"
 
+#include <algorithm>
+
 namespace jet {
 
 namespace {
@@ -47,6 +49,69 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes row)
         corrupt();
     }
     return pages;
+}
+
+namespace {
+
+void set_bit(std::uint8_t* bitmap, std::uint64_t index, bool value)
+{
+    const auto bit = static_cast<std::uint8_t>(1u << (index % 8));
+    if (value)
+        bitmap[index / 8] |= bit;
+    else
+        bitmap[index / 8] &= static_cast<std::uint8_t>(~bit);
+}
+
+bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value)
+{
+    const std::uint64_t first = le32(row.data() + 1);
+    std::uint8_t* bitmap = row.data() + 5;
+    const std::uint64_t bits = (row.size() - 5) * 8;
+    if (page >= first && page - first < bits) {
+        set_bit(bitmap, page - first, value);
+        return true;
+    }
+    if (!value) return true;
+    // Move the range down: every page it holds and the new one must fit.
+    std::uint64_t low = page;
+    std::uint64_t high = page;
+    for (std::uint64_t i = 0; i < bits; ++i)
+        if (bitmap[i / 8] & (1u << (i % 8))) {
+            low = std::min(low, first + i);
+            high = std::max(high, first + i);
+        }
+    const std::uint64_t new_first = low / 8 * 8;
+    if (high - new_first >= bits) return false;
+    std::vector<std::uint8_t> moved(row.size() - 5, 0);
+    for (std::uint64_t i = 0; i < bits; ++i)
+        if (bitmap[i / 8] & (1u << (i % 8))) set_bit(moved.data(), first + i - new_first, true);
+    set_bit(moved.data(), page - new_first, true);
+    std::copy(moved.begin(), moved.end(), bitmap);
+    for (int i = 0; i < 4; ++i) row[1 + i] = static_cast<std::uint8_t>(new_first >> (8 * i));
+    return true;
+}
+
+}  // namespace
+
+bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value, std::uint32_t page_size,
+                       const std::function<std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page)
+{
+    require(!row.empty());
+    if (row[0] == static_cast<std::uint8_t>(UsageMapType::Inline)) {
+        require(row.size() >= 5);
+        return set_inline_bit(row, page, value);
+    }
+    require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
+    const std::uint64_t per_page = (static_cast<std::uint64_t>(page_size) - 4) * 8;
+    const std::uint64_t j = page / per_page;
+    if (j >= (row.size() - 1) / 4) return false;
+    const std::uint32_t map_page = le32(row.data() + 1 + 4 * j);
+    if (map_page == 0) return false;
+    std::vector<std::uint8_t>* bytes = bitmap_page(map_page);
+    if (!bytes) return false;
+    require(bytes->size() == page_size && (*bytes)[0] == kPageUsageMap);
+    set_bit(bytes->data() + 4, page % per_page, value);
+    return true;
 }
 
 }  // namespace jet

@@ -5,6 +5,8 @@
 #include "jet/page.h"
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 namespace jet {
@@ -17,5 +19,14 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, RowPointer map);
 
 // The same for a map row already at hand.
 std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes map_row);
+
+// Sets (`value` true) or clears the bit of `page` in a map row, in place. An
+// inline map whose range does not reach the page is moved to start lower
+// when all its pages and the new one then fit. A reference map's bitmap
+// pages are changed through `bitmap_page`, which gives the bytes of the page
+// with that number (null when it cannot). Returns false when the map cannot
+// record the page; clearing a bit outside an inline map's range does nothing.
+bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value, std::uint32_t page_size,
+                       const std::function<std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page);
 
 }  // namespace jet

@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   cmake ninja-build googletest
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine64 xvfb xauth imagemagick
+  wine wine64 fonts-wine xvfb xauth imagemagick
   mdbtools clang
 )
 # Node.js may come from another source than Debian's archive; only ask for it when absent.

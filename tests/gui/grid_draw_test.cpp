@@ -166,7 +166,8 @@ TEST_F(GridDrawTest, LongTextEndsInAnEllipsisWithinTheCell)
     lstrcpynA(shortened, pszLong, sizeof shortened);
     CCanvas scratch(m_canvas->Width(), m_canvas->Height());
     ::SelectObject(scratch.GetDC(), m_grid.GetFontHandle());
-    ::DrawTextA(scratch.GetDC(), shortened, -1, &rcText, DT_END_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX);
+    ::DrawTextA(scratch.GetDC(), shortened, -1, &rcText,
+                DT_END_ELLIPSIS | DT_MODIFYSTRING | DT_SINGLELINE | DT_NOPREFIX);
     EXPECT_STRNE(shortened, pszLong);
     EXPECT_EQ(std::string(shortened).substr(std::string(shortened).size() - 3), "...");
     m_grid.SetItemText(0, 1, shortened);
@@ -229,7 +230,7 @@ TEST_F(GridDrawTest, TrueAndFalseAreCheckBoxesWithTheOption)
             r.left = rcIcon.left;
         }
         const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-        const int L = cx - 5, T = cy - 5;  // top-left inside the frame
+        const int L = cx - 5, T = cy - 5; // top-left inside the frame
         if (c == 5) {
             // Plain text: no frame, the word's ink at the left.
             EXPECT_NE(m_canvas->At(cx - 6, cy), RGB(0, 0, 0)) << texts[c];
@@ -260,7 +261,9 @@ TEST_F(GridDrawTest, GridLinesFollowTheLineOptions)
         m_canvas->Fill(kUnpainted);
         for (int r = 0; r < 3; ++r) DrawRow(*m_canvas, r);
     };
-    auto bottomLine = [&](int row) { return m_canvas->At(Cell(row, 1).left + 5, Cell(row, 1).bottom - 1) == crLine; };
+    auto bottomLine = [&](int row) {
+        return m_canvas->At(Cell(row, 1).left + 5, Cell(row, 1).bottom - 1) == crLine;
+    };
     auto rightLine = [&](int row, int col) {
         return m_canvas->At(Cell(row, col).right - 1, Cell(row, col).top + 3) == crLine;
     };
@@ -270,12 +273,12 @@ TEST_F(GridDrawTest, GridLinesFollowTheLineOptions)
     EXPECT_TRUE(rightLine(0, 0));
     EXPECT_TRUE(rightLine(0, 1));
 
-    draw(GLS_NOHORZLINES);  // horizontal line only under the last row
+    draw(GLS_NOHORZLINES); // horizontal line only under the last row
     EXPECT_FALSE(bottomLine(0));
     EXPECT_TRUE(bottomLine(2));
     EXPECT_TRUE(rightLine(0, 0));
 
-    draw(GLS_NOVERTLINES);  // vertical line only right of the last column
+    draw(GLS_NOVERTLINES); // vertical line only right of the last column
     EXPECT_FALSE(rightLine(0, 0));
     EXPECT_TRUE(rightLine(0, 1));
     EXPECT_TRUE(bottomLine(0));
@@ -395,8 +398,8 @@ namespace {
 TEST_F(GridDrawTest, AGridCreatedAsAWindowIsAnOwnerDrawnReportToo)
 {
     CRecordingGrid created;
-    ASSERT_TRUE(created.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_ICON | LVS_EDITLABELS, CRect(10, 40, 410, 240),
-                               &m_dlg, 2001));
+    ASSERT_TRUE(created.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_ICON | LVS_EDITLABELS,
+                               CRect(10, 40, 410, 240), &m_dlg, 2001));
     created.SetFont(m_grid.GetFontHandle());
     created.InsertColumn(0, "A", LVCFMT_LEFT, 100);
     created.InsertColumn(1, "B", LVCFMT_LEFT, 100);
@@ -408,7 +411,7 @@ TEST_F(GridDrawTest, AGridCreatedAsAWindowIsAnOwnerDrawnReportToo)
     EXPECT_EQ(created.m_drawnRows, std::vector<int>{0});
     CRect rcRow;
     created.GetItemRect(0, &rcRow, LVIR_BOUNDS);
-    EXPECT_EQ(rcRow.Width(), 200);  // laid out as a report
+    EXPECT_EQ(rcRow.Width(), 200); // laid out as a report
     created.DestroyWindow();
 }
 

@@ -29,11 +29,20 @@ void Watch(const std::vector<const void*>& pointers)
     g_bActive = true;
 }
 
-void StopWatching() { g_bActive = false; }
+void StopWatching()
+{
+    g_bActive = false;
+}
 
-int WatchedCount() { return g_nWatched; }
+int WatchedCount()
+{
+    return g_nWatched;
+}
 
-int FreeCount(int i) { return i >= 0 && i < g_nWatched ? g_freed[i] : 0; }
+int FreeCount(int i)
+{
+    return i >= 0 && i < g_nWatched ? g_freed[i] : 0;
+}
 
 // The program's allocation functions: malloc and free, with frees noted.
 void* operator new(std::size_t n)

@@ -9,7 +9,7 @@ protected:
     void SetUp() override
     {
         GridTest::SetUp();
-        AddColumns(8, 120);  // 960 pixels in a list 600 wide
+        AddColumns(8, 120); // 960 pixels in a list 600 wide
         AddRows(12);
         FocusGrid();
     }
@@ -47,9 +47,9 @@ TEST_F(GridInteractionTest, AClickSelectsTheRowAndMakesTheCellCurrent)
 TEST_F(GridInteractionTest, AClickInAnotherColumnFirstDropsTheSelectedRows)
 {
     Click(5, 2);
-    Click(6, 2, MK_CONTROL);  // the list's own Ctrl selection, same column
+    Click(6, 2, MK_CONTROL); // the list's own Ctrl selection, same column
     EXPECT_EQ(SelectedRows(), (std::vector<int>{5, 6}));
-    Click(7, 3, MK_CONTROL);  // another column: the others go even with Ctrl
+    Click(7, 3, MK_CONTROL); // another column: the others go even with Ctrl
     ExpectCurrentCell(7, 3);
 
     // With whole-row selection clicks leave no current column.
@@ -96,7 +96,7 @@ TEST_F(GridInteractionTest, RightMovesColumnByColumnIntoViewUpToTheLastColumn)
         EXPECT_GE(Cell(3, c).left, Client().left) << c;
         EXPECT_FALSE(m_grid.m_bSyntheticClick);
     }
-    PressKey(VK_RIGHT);  // at the last column: nothing
+    PressKey(VK_RIGHT); // at the last column: nothing
     ExpectCurrentCell(3, 7);
     EXPECT_FALSE(m_grid.m_bSyntheticClick);
 }
@@ -112,10 +112,10 @@ TEST_F(GridInteractionTest, LeftAndShiftTabMoveBackTabForward)
     ExpectCurrentCell(3, 1);
     PressKey(VK_TAB);
     ExpectCurrentCell(3, 2);
-    EXPECT_EQ(::GetFocus(), m_grid.m_hWnd);  // the moving click takes the focus back
+    EXPECT_EQ(::GetFocus(), m_grid.m_hWnd); // the moving click takes the focus back
     PressKey(VK_LEFT);
     PressKey(VK_LEFT);
-    PressKey(VK_LEFT);  // at column 0: nothing
+    PressKey(VK_LEFT); // at column 0: nothing
     ExpectCurrentCell(3, 0);
 }
 
@@ -127,14 +127,14 @@ TEST_F(GridInteractionTest, LeftScrollsBackAndTheRowHeaderIsNeverEntered)
     ExpectCurrentCell(3, 7);
     for (int i = 0; i < 6; ++i) PressKey(VK_LEFT);
     ExpectCurrentCell(3, 1);
-    EXPECT_GE(Cell(3, 0).left, Client().left);  // the row header came into view too
+    EXPECT_GE(Cell(3, 0).left, Client().left); // the row header came into view too
     PressKey(VK_LEFT);
     ExpectCurrentCell(3, 1);
 }
 
 TEST_F(GridInteractionTest, MovesNeedAFocusedRowAndAFocusColumn)
 {
-    PressKey(VK_RIGHT);  // nothing current yet
+    PressKey(VK_RIGHT); // nothing current yet
     EXPECT_EQ(m_grid.m_nFocusCol, -1);
     EXPECT_FALSE(m_grid.m_bSyntheticClick);
     m_grid.SetItemState(4, LVIS_FOCUSED, LVIS_FOCUSED);
@@ -151,7 +151,7 @@ TEST_F(GridInteractionTest, EscapeDropsTheSelectedRowsAndKeepsTheColumns)
     EXPECT_TRUE(SelectedRows().empty());
     EXPECT_EQ(m_grid.m_nFocusCol, 1);
     EXPECT_EQ(m_grid.m_nSelCol, 1);
-    EXPECT_EQ(m_dlg.m_nCancel, 1);  // the dialog still sees Escape
+    EXPECT_EQ(m_dlg.m_nCancel, 1); // the dialog still sees Escape
 }
 
 TEST_F(GridInteractionTest, EnterGoesToTheDefaultButtonUnlessItEdits)
@@ -180,7 +180,7 @@ TEST_F(GridInteractionTest, ASecondClickOnTheHighlightedCellRequestsAnEdit)
     ASSERT_EQ(m_grid.m_edits.size(), 1u);
     EXPECT_EQ(m_grid.m_edits[0].nRow, 2);
     EXPECT_EQ(m_grid.m_edits[0].nCol, 1);
-    Click(3, 1);  // not highlighted before the click
+    Click(3, 1); // not highlighted before the click
     EXPECT_EQ(m_grid.m_edits.size(), 1u);
 
     m_grid.m_dwGridStyle = GLS_EDITABLE | GLS_EDITONCLICK;
@@ -203,7 +203,7 @@ TEST_F(GridInteractionTest, AKeyboardMoveNeverRequestsAnEdit)
     PressKey(VK_LEFT);
     ExpectCurrentCell(2, 2);
     EXPECT_TRUE(m_grid.m_edits.empty());
-    Click(2, 2);  // a real click afterwards edits again
+    Click(2, 2); // a real click afterwards edits again
     EXPECT_EQ(m_grid.m_edits.size(), 1u);
 }
 
@@ -224,13 +224,14 @@ TEST_F(GridInteractionTest, VerticalScrollingFromASpinButtonIsIgnored)
 {
     AddRows(30);
     CSpinButtonCtrl spin;
-    ASSERT_TRUE(spin.CreateEx(0, UPDOWN_CLASSA, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 17, 20), &m_grid, 0));
+    ASSERT_TRUE(
+        spin.CreateEx(0, UPDOWN_CLASSA, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 17, 20), &m_grid, 0));
     m_grid.SendMessage(WM_VSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(spin.m_hWnd));
     EXPECT_EQ(m_grid.GetTopIndex(), 0);
     m_dlg.GetDlgItem(IDOK)->SetFocus();
     m_grid.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(m_grid.GetTopIndex(), 1);
-    EXPECT_EQ(::GetFocus(), m_grid.m_hWnd);  // scrolling takes the focus
+    EXPECT_EQ(::GetFocus(), m_grid.m_hWnd); // scrolling takes the focus
     spin.DestroyWindow();
 }
 
@@ -249,11 +250,11 @@ TEST_F(GridInteractionTest, AnEditorsEndOfEditReachesOnEndEdit)
     info.item.pszText = text;
     info.item.cchTextMax = 8;
     ::SendMessageA(::GetParent(editor.m_hWnd), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-    info.item.pszText = nullptr;  // a cancelled edit
+    info.item.pszText = nullptr; // a cancelled edit
     ::SendMessageA(::GetParent(editor.m_hWnd), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(m_grid.m_endEdits, (std::vector<std::string>{"2,1,new text", "2,1,(null)"}));
     EXPECT_EQ(::GetFocus(), m_grid.m_hWnd);
-    EXPECT_EQ(m_grid.GetItemText(2, 1), CString("r2c1"));  // the base stores nothing
+    EXPECT_EQ(m_grid.GetItemText(2, 1), CString("r2c1")); // the base stores nothing
     editor.DestroyWindow();
 }
 
@@ -274,9 +275,9 @@ TEST_F(GridInteractionTest, TheListsLabelEditingNeverStartsAndColumnClicksReachT
 TEST_F(GridInteractionTest, TextCallbackAnswersFromGetCellTextInRotatingBuffers)
 {
     m_grid.SetItemText(1, 2, LPSTR_TEXTCALLBACKA);
-    EXPECT_EQ(m_grid.GetItemText(1, 2), CString(""));  // option off: nobody answers
+    EXPECT_EQ(m_grid.GetItemText(1, 2), CString("")); // option off: nobody answers
     m_grid.m_dwGridStyle = GLS_TEXTCALLBACK;
-    EXPECT_EQ(m_grid.GetItemText(1, 2), CString(""));  // the base has no other source
+    EXPECT_EQ(m_grid.GetItemText(1, 2), CString("")); // the base has no other source
     m_grid.m_textSource = [](int nRow, int nCol) {
         CString s;
         s.Format("cb %d,%d", nRow, nCol);

@@ -17,7 +17,7 @@ public:
 
 TEST(MapWordToObTest, StoresLooksUpAndRemovesAcrossManyKeys)
 {
-    CMapWordToOb map(3);  // a small block size: many node blocks
+    CMapWordToOb map(3); // a small block size: many node blocks
     std::vector<std::unique_ptr<CValue>> owned;
     std::vector<CValue*> values;
     for (int i = 0; i < 300; ++i) {
@@ -31,7 +31,7 @@ TEST(MapWordToObTest, StoresLooksUpAndRemovesAcrossManyKeys)
     EXPECT_EQ(static_cast<CValue*>(p)->m_n, 123);
     EXPECT_FALSE(map.Lookup(1, p));
 
-    map.SetAt(7 * 5, values[0]);  // replacing keeps one entry
+    map.SetAt(7 * 5, values[0]); // replacing keeps one entry
     EXPECT_EQ(map.GetCount(), 300);
     EXPECT_TRUE(map.Lookup(7 * 5, p));
     EXPECT_EQ(p, values[0]);
@@ -53,7 +53,7 @@ TEST(MapWordToObTest, StoresLooksUpAndRemovesAcrossManyKeys)
     map.RemoveAll();
     EXPECT_TRUE(map.IsEmpty());
     EXPECT_EQ(map.GetStartPosition(), nullptr);
-    map[65535] = values[1];  // usable again after emptying; the top key too
+    map[65535] = values[1]; // usable again after emptying; the top key too
     EXPECT_TRUE(map.Lookup(65535, p));
     EXPECT_EQ(p, values[1]);
 }

@@ -80,7 +80,7 @@ TEST_F(GridModelTest, DeletingRowsFreesEachRowAndCellExactlyOnce)
     }
     Watch(objects);
     m_grid.DeleteItem(1);
-    EXPECT_EQ(FreeCount(4), 1);  // the data of row 1 and its cells
+    EXPECT_EQ(FreeCount(4), 1); // the data of row 1 and its cells
     EXPECT_EQ(FreeCount(5) + FreeCount(6) + FreeCount(7), 3);
     EXPECT_EQ(FreeCount(0), 0);
     m_grid.DeleteAllItems();
@@ -146,10 +146,10 @@ TEST_F(GridModelTest, SetCellImageCoversRowsAndColumnsThatHaveCells)
     m_grid.SetCellImage(1, 2, 5);
     EXPECT_EQ(m_grid.GetCellImage(1, 2), 5);
     EXPECT_EQ(m_grid.GetCellImage(1, 1), -1);
-    m_grid.SetCellImage(-1, 0, 7);  // every row, column 0
+    m_grid.SetCellImage(-1, 0, 7); // every row, column 0
     for (int r = 0; r < 3; ++r) EXPECT_EQ(m_grid.GetCellImage(r, 0), 7);
     EXPECT_EQ(m_grid.GetCellImage(0, 1), -1);
-    m_grid.SetCellImage(2, -1, 9);  // every column of row 2
+    m_grid.SetCellImage(2, -1, 9); // every column of row 2
     for (int c = 0; c < 3; ++c) EXPECT_EQ(m_grid.GetCellImage(2, c), 9);
     // A column added later has no cells: nothing to set there.
     AddColumns(1);

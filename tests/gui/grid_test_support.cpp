@@ -4,8 +4,10 @@
 
 void CRecordingGrid::GetCellText(int nRow, int nCol, CString& strText)
 {
-    if (m_textSource) strText = m_textSource(nRow, nCol);
-    else CDLGridListCtrl::GetCellText(nRow, nCol, strText);
+    if (m_textSource)
+        strText = m_textSource(nRow, nCol);
+    else
+        CDLGridListCtrl::GetCellText(nRow, nCol, strText);
 }
 
 void CRecordingGrid::EditCell(int nRow, int nCol)
@@ -16,11 +18,15 @@ void CRecordingGrid::EditCell(int nRow, int nCol)
 
 void CRecordingGrid::OnEndEdit(int nRow, int nCol, LPCTSTR pszText)
 {
-    m_endEdits.push_back(std::to_string(nRow) + "," + std::to_string(nCol) + "," + (pszText ? pszText : "(null)"));
+    m_endEdits.push_back(std::to_string(nRow) + "," + std::to_string(nCol) + "," +
+                         (pszText ? pszText : "(null)"));
     CDLGridListCtrl::OnEndEdit(nRow, nCol, pszText);
 }
 
-void CRecordingGrid::OnColumnClick(int nCol) { m_columnClicks.push_back(nCol); }
+void CRecordingGrid::OnColumnClick(int nCol)
+{
+    m_columnClicks.push_back(nCol);
+}
 
 void CRecordingGrid::OnItemStateSet(int nRow, int nCol, UINT nNewState)
 {
@@ -108,7 +114,8 @@ COLORREF CCanvas::At(int x, int y) const
 {
     ::GdiFlush();
     if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return CLR_INVALID;
-    const std::uint32_t p = m_pBits[static_cast<size_t>(y) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x)];
+    const std::uint32_t p =
+        m_pBits[static_cast<size_t>(y) * static_cast<size_t>(m_nWidth) + static_cast<size_t>(x)];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 

@@ -19,11 +19,11 @@ public:
         int nRow;
         int nCol;
     };
-    std::vector<Cell> m_edits;             // EditCell
-    std::vector<std::string> m_endEdits;   // OnEndEdit: "row,col,text" ("(null)" for no text)
-    std::vector<int> m_columnClicks;       // OnColumnClick
-    std::vector<std::string> m_itemHooks;  // OnItemStateSet/OnItemStateChanged/OnItemChanged
-    std::vector<int> m_drawnRows;          // rows drawn (DrawFocusCell ends each row)
+    std::vector<Cell> m_edits;            // EditCell
+    std::vector<std::string> m_endEdits;  // OnEndEdit: "row,col,text" ("(null)" for no text)
+    std::vector<int> m_columnClicks;      // OnColumnClick
+    std::vector<std::string> m_itemHooks; // OnItemStateSet/OnItemStateChanged/OnItemChanged
+    std::vector<int> m_drawnRows;         // rows drawn (DrawFocusCell ends each row)
 
     // When set, the cell text comes from here instead of the list.
     std::function<CString(int nRow, int nCol)> m_textSource;

@@ -29,12 +29,14 @@ protected:
         info.hdr.idFrom = nId;
         info.hdr.code = nCode;
         info.lpszText = info.szText;
-        return m_grid.SendMessage(WM_NOTIFY, nId, reinterpret_cast<LPARAM>(&info)) == 0 && info.szText[0] != 0;
+        return m_grid.SendMessage(WM_NOTIFY, nId, reinterpret_cast<LPARAM>(&info)) == 0 &&
+               info.szText[0] != 0;
     }
 
     // 100 characters, far wider than a column.
     static constexpr const char* kLong =
-        "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz!?";
+        "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz!"
+        "?";
 };
 
 TEST_F(GridToolTipTest, OnlyATruncatedCellIsATool)

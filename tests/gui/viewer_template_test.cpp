@@ -309,6 +309,7 @@ TEST(ViewerScreenshot, SavesThePngOfTheDialog)
     ASSERT_TRUE(dlg.Create(CQuillmereDlg::IDD));
     dlg.LogMessage("Log lines appear here.");
     ::SetWindowPos(dlg.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    dlg.SendMessage(WM_NCACTIVATE, TRUE);  // an active caption, as on a desktop
     dlg.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpMessages();
     EXPECT_TRUE(SaveWindowPng(dlg.m_hWnd, QM_SCREENSHOT));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -54,6 +55,9 @@ public:
         std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "jet";
         for (char& c : name)
             if (c == '/') c = '_';
+        // A run beside the usual one (QM_TEST_TMP_TAG set) keeps to folders of its own.
+        const char* tag = std::getenv("QM_TEST_TMP_TAG");
+        if (tag && *tag) name += std::string("-") + tag;
         dir_ = std::filesystem::path(QM_TEST_TMP) / "jet" / name;
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);

@@ -1,0 +1,13 @@
+// Text between the program and the engine: the program's strings are in its
+// single-byte code page (CP_ACP), the engine's in UTF-8 (names, query texts,
+// paths, error descriptions) or UTF-16 (field values).
+#pragma once
+#include "afxstr.h"
+#include <string>
+
+std::string EngineText(LPCSTR lpszText);
+CString ProgramText(const std::string& utf8);
+CString ProgramText(const std::u16string& utf16);
+// A BSTR holding the text converted to the program's code page (not UTF-16),
+// the form an ANSI program gets text values in; NULL when out of memory.
+BSTR ProgramBstr(const std::u16string& utf16);

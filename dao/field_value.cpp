@@ -1,0 +1,84 @@
+#include "field_value.h"
+#include "engine_text.h"
+#include "jet/value.h"
+#include <cstring>
+
+namespace {
+SAFEARRAY* ByteArray(const std::vector<std::uint8_t>& bytes)
+{
+    SAFEARRAY* array = ::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    if (!array) AfxThrowMemoryException();
+    if (!bytes.empty()) {
+        void* data = nullptr;
+        if (FAILED(::SafeArrayAccessData(array, &data))) {
+            ::SafeArrayDestroy(array);
+            AfxThrowMemoryException();
+        }
+        std::memcpy(data, bytes.data(), bytes.size());
+        ::SafeArrayUnaccessData(array);
+    }
+    return array;
+}
+} // namespace
+
+void StoreFieldValue(const jet::Value& value, COleVariant& out)
+{
+    out.Clear();
+    switch (value.kind()) {
+    case jet::ValueKind::Null: out.vt = VT_NULL; break;
+    case jet::ValueKind::Boolean:
+        out.vt = VT_BOOL;
+        out.boolVal = value.boolean() ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+    case jet::ValueKind::Byte:
+        out.vt = VT_UI1;
+        out.bVal = value.byte();
+        break;
+    case jet::ValueKind::Integer:
+        out.vt = VT_I2;
+        out.iVal = value.integer();
+        break;
+    case jet::ValueKind::Long:
+        out.vt = VT_I4;
+        out.lVal = value.long_integer();
+        break;
+    case jet::ValueKind::Currency:
+        out.vt = VT_CY;
+        out.cyVal.int64 = value.currency();
+        break;
+    case jet::ValueKind::Single:
+        out.vt = VT_R4;
+        out.fltVal = value.single();
+        break;
+    case jet::ValueKind::Double:
+        out.vt = VT_R8;
+        out.dblVal = value.double_value();
+        break;
+    case jet::ValueKind::Date:
+        out.vt = VT_DATE;
+        out.date = value.date();
+        break;
+    case jet::ValueKind::Text: {
+        BSTR text = ProgramBstr(value.text());
+        if (!text) AfxThrowMemoryException();
+        out.vt = VT_BSTR;
+        out.bstrVal = text;
+        break;
+    }
+    case jet::ValueKind::Binary:
+        out.parray = ByteArray(value.bytes());
+        out.vt = VT_ARRAY | VT_UI1;
+        break;
+    case jet::ValueKind::Decimal: {
+        const jet::Decimal& d = value.decimal();
+        DECIMAL& dec = out.decVal;  // overlays the tag: set the type last
+        std::memset(&dec, 0, sizeof dec);
+        dec.scale = d.scale;
+        dec.sign = d.negative ? DECIMAL_NEG : 0;
+        dec.Hi32 = d.high;
+        dec.Lo64 = d.low;
+        out.vt = VT_DECIMAL;
+        break;
+    }
+    }
+}

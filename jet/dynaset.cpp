@@ -1,0 +1,154 @@
+#include "jet/dynaset.h"
+
+#include "jet/database.h"
+#include "jet/dynaset_state.h"
+#include "jet/error.h"
+#include "jet/field_value.h"
+#include "jet/table_scan.h"
+
+#include <stdexcept>
+
+namespace jet {
+
+Dynaset::Dynaset() = default;
+Dynaset::~Dynaset() = default;
+Dynaset::Dynaset(Dynaset&&) noexcept = default;
+Dynaset& Dynaset::operator=(Dynaset&&) noexcept = default;
+Dynaset::Dynaset(std::unique_ptr<State> state) : s_(std::move(state)) {}
+
+// Damage found below turns into the error that names the database.
+template <class F> auto Dynaset::guarded(F&& f) const -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const Corrupt&) {
+        throw needs_repair(s_->db->path());
+    } catch (const std::length_error&) {
+        throw needs_repair(s_->db->path());
+    }
+}
+
+int Dynaset::field_count() const { return s_ ? static_cast<int>(s_->fields.size()) : 0; }
+
+const std::vector<FieldInfo>& Dynaset::fields() const
+{
+    static const std::vector<FieldInfo> none;
+    return s_ ? s_->fields : none;
+}
+
+bool Dynaset::is_eof() const { return !s_ || s_->position >= s_->rows.size(); }
+bool Dynaset::is_bof() const { return !s_ || s_->rows.empty(); }
+long Dynaset::record_count() const { return s_ ? static_cast<long>(s_->visited) : 0; }
+std::size_t Dynaset::size() const { return s_ ? s_->rows.size() : 0; }
+std::size_t Dynaset::position() const { return s_ ? s_->position : 0; }
+bool Dynaset::editing() const { return s_ && s_->editing; }
+
+void Dynaset::load()
+{
+    State& s = *s_;
+    s.editing = false;
+    s.pending.clear();
+    if (s.position >= s.rows.size()) return;
+    if (s.position + 1 > s.visited) s.visited = s.position + 1;
+    guarded([&] {
+        Page keep;
+        Bytes row;
+        s.deleted = !read_row_at(s.pager(), s.table, s.rows[s.position], keep, row);
+        if (s.deleted) return;
+        s.splitter.split(row, s.cells);
+        for (std::size_t f = 0; f < s.columns.size(); ++f)
+            decode_field(s.pager(), s.table.columns[s.columns[f]], s.cells[s.columns[f]], s.current[f]);
+    });
+}
+
+void Dynaset::move_first()
+{
+    if (is_bof()) throw no_current_record();
+    s_->position = 0;
+    load();
+}
+
+void Dynaset::move_last()
+{
+    if (is_bof()) throw no_current_record();
+    s_->position = s_->rows.size() - 1;
+    s_->visited = s_->rows.size();
+    load();
+}
+
+void Dynaset::move_next()
+{
+    if (is_eof()) throw no_current_record();
+    ++s_->position;
+    load();
+}
+
+Value Dynaset::value(int field) const
+{
+    Value v;
+    read(field, v);
+    return v;
+}
+
+void Dynaset::read(int field, Value& out) const
+{
+    if (field < 0 || field >= field_count()) throw item_not_found();
+    if (is_eof()) throw no_current_record();
+    if (s_->deleted) throw Error(kRecordDeleted, "Record is deleted.");
+    out = s_->current[static_cast<std::size_t>(field)];
+}
+
+void Dynaset::edit()
+{
+    if (is_eof()) throw no_current_record();
+    if (s_->deleted) throw Error(kRecordDeleted, "Record is deleted.");
+    if (!s_->db->writable()) throw read_only();
+    s_->editing = true;
+    s_->pending.clear();
+}
+
+void Dynaset::set_value(int field, const Value& value)
+{
+    if (field < 0 || field >= field_count()) throw item_not_found();
+    if (!s_->editing) throw Error(kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    const std::size_t column = s_->columns[static_cast<std::size_t>(field)];
+    const Column& c = s_->table.columns[column];
+    if (c.auto_number()) throw Error(kFieldCannotBeUpdated, "Field cannot be updated.");
+    for (auto& p : s_->pending)
+        if (p.first == static_cast<std::size_t>(field)) {
+            convert_for_column(c, value, p.second.value);
+            return;
+        }
+    s_->pending.emplace_back(static_cast<std::size_t>(field), FieldChange{column, Value()});
+    try {
+        convert_for_column(c, value, s_->pending.back().second.value);
+    } catch (...) {
+        s_->pending.pop_back();
+        throw;
+    }
+}
+
+bool Dynaset::update()
+{
+    if (!s_ || !s_->editing) throw Error(kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    State& s = *s_;
+    bool written = false;
+    if (!s.pending.empty()) {
+        s.changes.clear();
+        for (const auto& p : s.pending) s.changes.push_back(p.second);
+        written = guarded([&] { return s.writer.update(s.rows[s.position], s.changes); });
+        for (const auto& p : s.pending) s.current[p.first] = p.second.value;
+    }
+    s.editing = false;
+    s.pending.clear();
+    return written;
+}
+
+void Dynaset::cancel_update()
+{
+    if (!s_ || !s_->editing) throw Error(kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    s_->editing = false;
+    s_->pending.clear();
+}
+
+}  // namespace jet

@@ -1,0 +1,67 @@
+#include "jet/lock_file.h"
+
+#include "jet/file.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace jet::lock_file {
+
+namespace {
+
+// Names are stored as single bytes: anything outside ASCII becomes '?'.
+void put_name(std::uint8_t* field, const std::string& name)
+{
+    std::memset(field, 0, kNameSize);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < name.size() && n < kNameSize - 1; ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x80 && (c & 0xC0) == 0x80) continue;  // rest of a UTF-8 sequence
+        field[n++] = c < 0x80 ? c : '?';
+    }
+}
+
+std::string get_name(const std::uint8_t* field)
+{
+    std::size_t n = 0;
+    while (n < kNameSize && field[n] != 0) ++n;
+    return std::string(reinterpret_cast<const char*>(field), n);
+}
+
+}  // namespace
+
+std::string path_for(const std::string& database)
+{
+    const std::size_t separator = database.find_last_of("/\\");
+    const std::size_t dot = database.rfind('.');
+    if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
+        return database + ".ldb";
+    return database.substr(0, dot) + ".ldb";
+}
+
+bool write_entry(const std::string& path, unsigned slot, const std::string& machine, const std::string& user)
+{
+    const std::unique_ptr<File> file = File::open_or_create(path);
+    if (!file) return false;
+    std::uint8_t entry[kEntrySize];
+    put_name(entry, machine);
+    put_name(entry + kNameSize, user);
+    return file->write_at(std::uint64_t{slot} * kEntrySize, entry, sizeof entry);
+}
+
+bool read_entry(const std::string& path, unsigned slot, Entry& out)
+{
+    std::unique_ptr<File> file;
+    try {
+        file = File::open(path);
+    } catch (...) {
+        return false;
+    }
+    std::uint8_t entry[kEntrySize];
+    if (file->read_at(std::uint64_t{slot} * kEntrySize, entry, sizeof entry) != sizeof entry) return false;
+    out.machine = get_name(entry);
+    out.user = get_name(entry + kNameSize);
+    return !out.machine.empty() || !out.user.empty();
+}
+
+}  // namespace jet::lock_file

@@ -1,0 +1,66 @@
+#include "jet/long_value_writer.h"
+
+#include "jet/error.h"
+#include "jet/long_value.h"
+#include "jet/row_packer.h"
+#include "jet/row_placement.h"
+
+namespace jet {
+
+namespace {
+
+void put32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::vector<std::uint8_t> header(std::uint32_t length, LongValueForm form, RowPointer first)
+{
+    std::vector<std::uint8_t> h(kLongValueHeaderSize, 0);
+    put32(h.data(), length | static_cast<std::uint32_t>(form));
+    put32(h.data() + 4, first.raw());
+    return h;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> write_long_value(Pager& pager, HeldPages& held, const Column& column, Bytes data,
+                                           bool in_row)
+{
+    if (data.empty()) return {};
+    if (data.size() > kLongValueLengthMask) throw Error(kSystemResourceExceeded, "System resource exceeded.");
+    const auto length = static_cast<std::uint32_t>(data.size());
+    if (in_row) {
+        std::vector<std::uint8_t> h = header(length, LongValueForm::Inline, RowPointer{});
+        h.insert(h.end(), data.begin(), data.end());
+        return h;
+    }
+    if (column.long_value_owned_map.raw() == 0) throw Error(kSystemResourceExceeded, "System resource exceeded.");
+    const PageMaps maps{column.long_value_owned_map, column.long_value_free_map};
+    // A page keeps 4 bytes spare, as Access leaves them.
+    const std::size_t single = max_row_size(pager.layout()) - 4;
+    if (data.size() <= single) {
+        const RowPointer at = place_row(pager, held, kLvalOwner, maps, data, 0);
+        return header(length, LongValueForm::SingleRow, at);
+    }
+    // A chain: each row is the next row's pointer and a chunk. Written from
+    // the last chunk back, so every row is complete when it is written.
+    const std::size_t chunk = single - 4;
+    const std::size_t chunks = (data.size() + chunk - 1) / chunk;
+    RowPointer next{};
+    std::vector<std::uint8_t> row;
+    for (std::size_t k = chunks; k-- > 0;) {
+        const std::size_t from = k * chunk;
+        const std::size_t n = std::min(chunk, data.size() - from);
+        row.assign(4, 0);
+        put32(row.data(), next.raw());
+        row.insert(row.end(), data.begin() + static_cast<std::ptrdiff_t>(from),
+                   data.begin() + static_cast<std::ptrdiff_t>(from + n));
+        next = place_row(pager, held, kLvalOwner, maps, Bytes(row.data(), row.size()), 0);
+        // A full page of chain: its lock is no longer needed.
+        held.release(next.page);
+    }
+    return header(length, LongValueForm::Chain, next);
+}
+
+}  // namespace jet

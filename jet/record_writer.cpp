@@ -1,0 +1,164 @@
+#include "jet/record_writer.h"
+
+#include "jet/error.h"
+#include "jet/field_value.h"
+#include "jet/long_value_writer.h"
+#include "jet/page_edit.h"
+#include "jet/row_packer.h"
+#include "jet/row_placement.h"
+
+#include <cstring>
+
+namespace jet {
+
+namespace {
+
+[[noreturn]] void record_deleted() { throw Error(kRecordDeleted, "Record is deleted."); }
+
+void put32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+RecordWriter::Located RecordWriter::locate(RowPointer at)
+{
+    const Layout& layout = pager_.layout();
+    std::vector<std::uint8_t>& home = held_.lock(at.page);
+    if (home[0] != kPageData) record_deleted();
+    PageEditor page(home, layout);
+    if (page.owner() != table_.page || at.row >= page.slot_count()) record_deleted();
+    const RowSlot slot = page.slot(at.row);
+    if (slot.deleted() || slot.overflow_target()) record_deleted();
+    if (!slot.overflow_header()) return Located{at.page, at.row, false};
+    const std::span<std::uint8_t> header = page.row(at.row);
+    require(header.size() >= 4);
+    const RowPointer target = RowPointer::from(le32(header.data()));
+    require(target.page != at.page);
+    std::vector<std::uint8_t>& bytes = held_.lock(target.page);
+    PageEditor target_page(bytes, layout);
+    require(target_page.owner() == table_.page);
+    const RowSlot target_slot = target_page.slot(target.row);
+    require(target_slot.overflow_target());
+    return Located{target.page, target.row, true};
+}
+
+bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes)
+{
+    ReleaseAtEnd release(held_);
+    const Layout& layout = pager_.layout();
+    const Located where = locate(at);
+    std::vector<std::uint8_t>& bytes = *held_.find(where.page);
+    const RowSlot slot = PageEditor(bytes, layout).slot(where.slot);
+    const Bytes row(bytes.data() + slot.start, slot.end - slot.start);
+    RowSplitter splitter(table_, layout);
+    splitter.split(row, cells_);
+
+    changed_.clear();
+    for (const FieldChange& ch : changes) {
+        decode_field(pager_, table_.columns.at(ch.column), cells_[ch.column], stored_);
+        if (!(stored_ == ch.value)) changed_.push_back(&ch);
+    }
+    if (changed_.empty()) return false;
+
+    if (table_.table_type != 'N') throw read_only();  // the catalogue is the engine's own
+    for (const FieldChange* ch : changed_) {
+        const Column& c = table_.columns[ch->column];
+        if (!c.real_indexes.empty())
+            throw Error(kFieldNotUpdatable, "Cannot update '" + c.name + "'; field not updateable.");
+    }
+
+    const std::vector<std::uint8_t> packed = new_row(row, changed_);
+    place(at, where, packed);
+    return true;
+}
+
+std::vector<std::uint8_t> RecordWriter::new_row(Bytes old, const std::vector<const FieldChange*>& changed)
+{
+    const Layout& layout = pager_.layout();
+    std::vector<std::vector<std::uint8_t>> data(changed.size());
+    std::vector<CellChange> cells(changed.size());
+    std::vector<std::vector<std::uint8_t>> long_data(changed.size());
+    for (std::size_t i = 0; i < changed.size(); ++i) {
+        const Column& c = table_.columns[changed[i]->column];
+        const Value& v = changed[i]->value;
+        cells[i].column = &c;
+        if (c.type == kTypeBoolean) {
+            cells[i].present = v.boolean();
+            continue;
+        }
+        if (v.is_null()) continue;
+        cells[i].present = true;
+        if (c.type == kTypeText) {
+            encode_text(c, layout.version, v.text(), data[i]);
+        } else if (c.long_value()) {
+            if (c.type == kTypeMemo)
+                encode_text(c, layout.version, v.text(), long_data[i]);
+            else
+                long_data[i] = v.bytes();
+            const Bytes d(long_data[i].data(), long_data[i].size());
+            data[i] = write_long_value(pager_, held_, c, d, d.size() <= kLongValueInRowLimit);
+        } else {
+            encode_fixed(c, v, data[i]);  // numbers by their type; binary and GUID values as they are
+            if (!c.fixed() && data[i].size() > c.length)
+                throw Error(kFieldTooSmall, "The field is too small to accept the amount of data you attempted to "
+                                            "add.  Try inserting or pasting less data.");
+        }
+    }
+    for (;;) {
+        for (std::size_t i = 0; i < cells.size(); ++i) cells[i].data = Bytes(data[i].data(), data[i].size());
+        try {
+            return repack_row(table_, layout, old, cells);
+        } catch (const Error& e) {
+            // Too long with long values kept in the row: move them out.
+            bool moved = false;
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                const Column& c = *cells[i].column;
+                if (e.number() != kRecordTooLarge || !c.long_value() || data[i].size() <= 12) continue;
+                const Bytes d(long_data[i].data(), long_data[i].size());
+                data[i] = write_long_value(pager_, held_, c, d, false);
+                moved = true;
+            }
+            if (!moved) throw;
+        }
+    }
+}
+
+void RecordWriter::place(RowPointer at, const Located& where, const std::vector<std::uint8_t>& row)
+{
+    const Layout& layout = pager_.layout();
+    const Bytes packed(row.data(), row.size());
+    {
+        PageEditor page(*held_.find(where.page), layout);
+        if (page.replace_row(where.slot, packed)) {
+            held_.write(where.page);
+            return;
+        }
+    }
+    // No room on its page: the row moves to an overflow row elsewhere, and
+    // its slot keeps a pointer to it (so the row keeps its place and id).
+    const RowPointer target =
+        place_row(pager_, held_, table_.page, PageMaps{table_.owned_map, table_.free_map}, packed, kSlotOverflowTarget);
+    std::vector<std::uint8_t>& home_bytes = *held_.find(at.page);
+    PageEditor home(home_bytes, layout);
+    std::uint8_t pointer[4];
+    put32(pointer, target.raw());
+    const std::span<std::uint8_t> header = home.row(at.row);
+    if (header.size() >= 4) {
+        std::memcpy(header.data(), pointer, 4);
+    } else if (!home.replace_row(at.row, Bytes(pointer, 4))) {
+        throw Error(kRecordTooLarge, "Record is too large.");
+    }
+    home.set_flags(at.row, kSlotOverflowHeader);
+    held_.write(at.page);
+    if (where.moved) {
+        // The copy it replaces goes: marked deleted, its bytes given back.
+        PageEditor old(*held_.find(where.page), layout);
+        old.replace_row(where.slot, Bytes());
+        old.set_flags(where.slot, kSlotDeleted);
+        held_.write(where.page);
+    }
+}
+
+}  // namespace jet

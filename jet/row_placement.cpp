@@ -1,0 +1,125 @@
+#include "jet/row_placement.h"
+
+#include "jet/error.h"
+#include "jet/lock_manager.h"
+#include "jet/page_edit.h"
+#include "jet/usage_map.h"
+
+#include <algorithm>
+
+namespace jet {
+
+namespace {
+
+// The global map of free pages: page 1, row 0; a set bit means free.
+constexpr RowPointer kGlobalMap{1, 0};
+
+class AllocationLock {
+public:
+    explicit AllocationLock(LockManager* locks) : locks_(locks)
+    {
+        if (locks_) locks_->lock_allocation();
+    }
+    ~AllocationLock()
+    {
+        if (locks_) locks_->unlock_allocation();
+    }
+    AllocationLock(const AllocationLock&) = delete;
+    AllocationLock& operator=(const AllocationLock&) = delete;
+
+private:
+    LockManager* locks_;
+};
+
+// A free-space hint read without the write lock: whether the page may take the row.
+bool may_fit(Pager& pager, std::uint32_t number, std::uint32_t owner, std::size_t length)
+{
+    const Page page = pager.page(number);
+    if (page.type() != kPageData) return false;
+    const Bytes b = page.bytes();
+    return le32(b.data() + 4) == owner && le16(b.data() + 2) >= length + 2 &&
+           le16(b.data() + pager.layout().data_row_count) < kMaxRowsPerPage;
+}
+
+std::span<std::uint8_t> map_row(HeldPages& held, const Layout& layout, RowPointer at)
+{
+    std::vector<std::uint8_t>& bytes = held.lock(at.page);
+    PageEditor page(bytes, layout);
+    const RowSlot s = page.slot(at.row);
+    require(!s.deleted());
+    return page.row(at.row);
+}
+
+RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const PageMaps& maps, Bytes row,
+                       std::uint16_t flags)
+{
+    const Layout& layout = pager.layout();
+    AllocationLock allocation(pager.locks());
+    pager.refresh();  // the file's size now, and maps as they are now
+    const std::uint32_t number = pager.page_count();
+    if (number > 0xFFFFFEu) throw Error(kSystemResourceExceeded, "System resource exceeded.");
+
+    // Each map's row page, then the bitmap pages a reference map changed.
+    std::vector<std::uint32_t> global_pages{kGlobalMap.page}, owned_pages{maps.owned.page}, free_pages;
+    std::vector<std::uint32_t>* touched = nullptr;
+    auto bitmap = [&](std::uint32_t page) {
+        touched->push_back(page);
+        return &held.lock(page);
+    };
+    // Record the page in the maps in memory first: a map that cannot take it
+    // refuses the change before anything is written.
+    const auto ps = static_cast<std::uint32_t>(layout.page_size);
+    touched = &owned_pages;
+    if (!set_usage_map_bit(map_row(held, layout, maps.owned), number, true, ps, bitmap))
+        throw Error(kSystemResourceExceeded, "System resource exceeded.");
+    if (maps.free.raw() != 0) {
+        free_pages.push_back(maps.free.page);
+        touched = &free_pages;
+        set_usage_map_bit(map_row(held, layout, maps.free), number, true, ps, bitmap);
+    }
+    touched = &global_pages;
+    set_usage_map_bit(map_row(held, layout, kGlobalMap), number, false, ps, bitmap);
+
+    std::vector<std::uint8_t>& page = held.adopt(number, PageEditor::empty_page(layout, owner));
+    PageEditor editor(page, layout);
+    const unsigned slot = editor.add_row(row, flags);
+    held.write(number);
+    // The global map first: a page marked used but in no owner's map is only
+    // lost space, while a page an owner lists but the global map calls free
+    // could be handed out twice.
+    std::vector<std::uint32_t> written;
+    for (const auto* list : {&global_pages, &owned_pages, &free_pages})
+        for (const std::uint32_t p : *list)
+            if (std::find(written.begin(), written.end(), p) == written.end()) {
+                held.write(p);
+                written.push_back(p);
+            }
+    return RowPointer{number, static_cast<std::uint8_t>(slot)};
+}
+
+}  // namespace
+
+RowPointer place_row(Pager& pager, HeldPages& held, std::uint32_t owner, const PageMaps& maps, Bytes row,
+                     std::uint16_t flags)
+{
+    const Layout& layout = pager.layout();
+    std::vector<std::uint32_t> pages = usage_map_pages(pager, maps.owned);
+    // Recently added pages are the likeliest to have room.
+    for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
+        const std::uint32_t number = *it;
+        if (held.find(number) || !may_fit(pager, number, owner, row.size())) continue;
+        std::vector<std::uint8_t>* bytes = held.try_lock(number);
+        if (!bytes) continue;
+        PageEditor editor(*bytes, layout);
+        if (editor.owner() != owner || !editor.can_add(row.size())) {
+            held.release(number);
+            continue;
+        }
+        const unsigned slot = editor.add_row(row, flags);
+        held.write(number);
+        return RowPointer{number, static_cast<std::uint8_t>(slot)};
+    }
+    return append_page(pager, held, owner, maps, row, flags);
+}
+
+}  // namespace jet

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Several processes on one database file, through tools/jetload.
+#
+#   processes.sh concurrent JETLOAD FIXTURES TMP [SECONDS] [RUNNER]
+#       One process rewrites Perf20 in a loop while another reads it in a
+#       loop (QM_LONG_TESTS=1: 30 seconds, else SECONDS, default 5): first
+#       with the values the fields hold, then changing each field and setting
+#       it back. No operation may fail, every read must give the original
+#       values (or, while they change, a field's changed value), and the file
+#       must be byte for byte the same at the end.
+#   processes.sh kill JETLOAD FIXTURES TMP [COUNT] [RUNNER]
+#       A rewriting process killed at a random moment, COUNT times (default
+#       20): the database opens and its contents are as they were (same-value
+#       passes: the same bytes), and the next user cleans up the lock file.
+#   processes.sh conflict JETLOAD FIXTURES TMP [-] [RUNNER]
+#       ("-" for SECONDS or COUNT: the default)
+#       Another process holds the lock of a page (as a reader, then as a
+#       writer): an update gives "Could not update; currently locked by user
+#       'Admin' on machine '...'." (a read "Could not read; ...") after the
+#       bounded wait, and works once the lock is gone.
+#
+# RUNNER runs a Windows build's programs (the Wine wrapper); file names are
+# then passed to them as Z: paths.
+set -uo pipefail
+mode=$1 jetload=$2 fixtures=$3 tmp=$4 arg=${5:-} runner=${6:-}
+[ "$arg" = - ] && arg=""
+
+work="$tmp/processes-$mode"
+rm -rf "$work"
+mkdir -p "$work"
+db="$work/perf.mdb"
+original="$work/original.mdb"
+cp "$fixtures/perf.mdb" "$db"
+cp "$fixtures/perf.mdb" "$original"
+failures=0
+
+win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
+load() { $runner "$jetload" "$@"; }
+# Background processes are started without a function around them, so that
+# $! is the program's own process (the Wine wrapper execs Wine).
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+hash() { sha256sum "$1" | cut -d' ' -f1; }
+# Waits until FILE has a line WORD (up to 120 s: a Wine prefix may be starting).
+wait_for() {
+  for _ in $(seq 1 1200); do
+    grep -q "^$2" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+ldb_gone() { [ ! -e "$work/perf.ldb" ] || fail "the lock file $work/perf.ldb is still there"; }
+
+case "$mode" in
+concurrent)
+  seconds=${arg:-5}
+  [ "${QM_LONG_TESTS:-}" = 1 ] && seconds=30
+  for variant in same toggle; do
+    flag=""
+    [ "$variant" = toggle ] && flag="--toggle"
+    before=$(hash "$db")
+    $runner "$jetload" read "$(win "$db")" Perf20 --seconds $((seconds + 2)) $flag >"$work/read.out" 2>"$work/read.err" &
+    reader=$!
+    wait_for "$work/read.out" ready || fail "$variant: the reader did not start"
+    load rewrite "$(win "$db")" Perf20 --seconds "$seconds" $flag >"$work/write.out" 2>"$work/write.err"
+    writer_status=$?
+    wait "$reader"
+    reader_status=$?
+    echo "$variant: $(tr -d '\r' <"$work/write.out") | $(tr -d '\r' <"$work/read.out" | grep '^read:')"
+    [ "$writer_status" = 0 ] || fail "$variant: the writer failed: $(cat "$work/write.err")"
+    [ "$reader_status" = 0 ] || fail "$variant: the reader failed: $(cat "$work/read.err")"
+    grep -q '^rewrite: [1-9]' "$work/write.out" || fail "$variant: the writer made no pass"
+    grep -q '^read: [1-9][0-9]* passes, [0-9]* records, 0 mismatches' "$work/read.out" ||
+      fail "$variant: the reader saw other values"
+    [ "$(hash "$db")" = "$before" ] || fail "$variant: the file changed"
+    ldb_gone
+  done
+  ;;
+kill)
+  count=${arg:-20}
+  before=$(hash "$db")
+  for i in $(seq 1 "$count"); do
+    flag=""
+    [ $((i % 2)) = 0 ] && flag="--toggle"  # every other run changes the file for real
+    $runner "$jetload" rewrite "$(win "$db")" Perf20 --seconds 600 $flag >/dev/null 2>"$work/write.err" &
+    writer=$!
+    # A random moment of a pass (a Wine process takes longer to start).
+    if [ -n "$runner" ]; then sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 1.5 + r / 32768 * 3 }')"
+    else sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.1 + r / 32768 * 0.6 }')"; fi
+    kill -9 "$writer" 2>/dev/null
+    wait "$writer" 2>/dev/null
+    # The database opens and holds the same records.
+    load compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 ||
+      fail "kill $i: $(cat "$work/compare.out")"
+    if [ -z "$flag" ] && [ "$(hash "$db")" != "$before" ]; then
+      # A same-value pass writes nothing, however it ends; only an earlier
+      # changing run may have left a field changed.
+      [ "$i" = 1 ] && fail "kill $i: a same-value pass changed the file"
+    fi
+    command -v mdb-export >/dev/null 2>&1 && [ "$(mdb-export "$db" Perf20 | wc -l)" != 1001 ] &&
+      fail "kill $i: mdb-export does not read 1000 records"
+  done
+  # One clean pass with the values set back, then nothing differs and the
+  # lock file left by the killed processes is gone.
+  load rewrite "$(win "$db")" Perf20 --passes 1 >/dev/null 2>"$work/write.err" || fail "clean pass: $(cat "$work/write.err")"
+  load compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 || fail "after the kills: $(cat "$work/compare.out")"
+  ldb_gone
+  echo "kill: $count processes killed; $(tr -d '\r' <"$work/compare.out")"
+  ;;
+conflict)
+  for how in read write; do
+    $runner "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --"$how" >"$work/hold.out" 2>&1 &
+    holder=$!
+    wait_for "$work/hold.out" holding || fail "the holder did not take the lock"
+    load rewrite "$(win "$db")" Perf20 --passes 1 --lock-timeout 500 >"$work/write.out" 2>"$work/write.err"
+    status=$?
+    message=$(tr -d '\r' <"$work/write.err")
+    echo "conflict with a $how lock: exit status $status, \"$message\""
+    [ "$status" = 1 ] || fail "the update did not fail"
+    # A reader's lock lets the records be read and stops the update; a
+    # writer's lock stops the reading of its page already.
+    verb=update
+    [ "$how" = write ] && verb=read
+    [[ "$message" =~ ^Could\ not\ $verb\;\ currently\ locked\ by\ user\ \'Admin\'\ on\ machine\ \'[^\']+\'\.$ ]] ||
+      fail "unexpected error: $message"
+    kill -9 "$holder" 2>/dev/null
+    wait "$holder" 2>/dev/null
+    load rewrite "$(win "$db")" Perf20 --passes 1 >"$work/write.out" 2>"$work/write.err" ||
+      fail "after the holder ended: $(cat "$work/write.err")"
+  done
+  [ "$(hash "$db")" = "$(hash "$original")" ] || fail "the file changed"
+  ldb_gone
+  ;;
+*)
+  echo "unknown mode $mode"
+  exit 2
+  ;;
+esac
+
+[ "$failures" = 0 ] && echo "processes $mode: passed" && exit 0
+exit 1

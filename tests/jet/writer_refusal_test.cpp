@@ -1,0 +1,156 @@
+// What the writer refuses, with Jet's errors: auto-number fields, calls out
+// of order, values a field cannot take, a database it may not write.
+#include "writer_fixture.h"
+
+using namespace jettest;
+
+namespace {
+
+// The viewer's pass: every field of every record written with its own value,
+// one edit/update each. Returns the cycles completed before a refusal.
+int pass_until_refused(jet::Database& db, const std::string& sql, jet::Error& refusal)
+{
+    jet::Dynaset d = db.open_dynaset(sql);
+    int cycles = 0;
+    jet::Value v;
+    try {
+        for (; !d.is_eof(); d.move_next())
+            for (int f = 0; f < d.field_count(); ++f) {
+                d.read(f, v);
+                d.edit();
+                d.set_value(f, v);
+                d.update();
+                ++cycles;
+            }
+    } catch (const jet::Error& e) {
+        refusal = e;
+    }
+    return cycles;
+}
+
+}  // namespace
+
+TEST(WriterRefusals, AutoNumberFields)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("autonumber.mdb");
+    const auto before = read_file(std::filesystem::u8path(file));
+    jet::Database db(file);
+    jet::Error refusal(0, "");
+    // Scores.ScoreId is the first field: refused at once.
+    EXPECT_EQ(pass_until_refused(db, "SELECT TOP 1000 [ScoreId], [Team], [Points], [Updated] FROM [Scores]", refusal), 0);
+    EXPECT_EQ(refusal.number(), jet::kFieldCannotBeUpdated);
+    EXPECT_EQ(refusal.description(), "Field cannot be updated.");
+    // Plays.PlayId is the third: the first two fields of the first record go through.
+    refusal = jet::Error(0, "");
+    EXPECT_EQ(pass_until_refused(db, "SELECT TOP 1000 [Quarter], [Description], [PlayId] FROM [Plays]", refusal), 2);
+    EXPECT_EQ(refusal.description(), "Field cannot be updated.");
+    // Without the auto-number field the pass goes through every record.
+    EXPECT_EQ(pass_until_refused(db, "SELECT TOP 1000 [Quarter], [Description] FROM [Plays]", refusal), 8);
+    EXPECT_EQ(read_file(std::filesystem::u8path(file)), before);
+}
+
+TEST(WriterRefusals, CallsOutOfOrder)
+{
+    TempDir tmp;
+    jet::Database db(tmp.copy("rows.mdb"));
+    jet::Dynaset d = db.open_dynaset("SELECT * FROM Four");
+    EXPECT_EQ(error_of([&] { d.update(); }).description(), "Update or CancelUpdate without AddNew or Edit.");
+    EXPECT_EQ(error_of([&] { d.set_value(0, long_value(1)); }).number(), jet::kUpdateWithoutEdit);
+    d.edit();
+    EXPECT_EQ(error_of([&] { d.set_value(2, long_value(1)); }).number(), jet::kItemNotFound);
+    d.set_value(0, long_value(40));
+    d.cancel_update();
+    EXPECT_FALSE(d.editing());
+    EXPECT_EQ(d.value(0).long_integer(), 1);
+    d.move_last();
+    d.move_next();
+    EXPECT_EQ(error_of([&] { d.edit(); }).number(), jet::kNoCurrentRecord);
+    jet::Dynaset empty = db.open_dynaset("SELECT * FROM Empty");
+    EXPECT_TRUE(empty.is_eof());
+    EXPECT_EQ(error_of([&] { empty.edit(); }).number(), jet::kNoCurrentRecord);
+}
+
+TEST(WriterRefusals, ValuesTheFieldCannotTake)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("types.mdb");
+    jet::Database db(file);
+    const Records before = records(db, "AllTypes");
+    jet::Dynaset d = db.open_dynaset("SELECT * FROM AllTypes");
+    d.edit();
+    jet::Value big;
+    big.set_long(300);
+    EXPECT_EQ(error_of([&] { d.set_value(1, big); }).description(), "Numeric field overflow.");  // a byte
+    EXPECT_EQ(error_of([&] { d.set_value(3, text_value(u"12")); }).description(), "Data type conversion error.");
+    EXPECT_EQ(error_of([&] { d.set_value(12, bytes_value({1, 2, 3})); }).number(), jet::kDataTypeConversion);  // a GUID
+    // Conversions that keep the value are made as a field assignment makes them.
+    jet::Value small;
+    small.set_integer(42);
+    d.set_value(3, small);       // into a long
+    d.set_value(6, small);       // into a double
+    d.set_value(4, small);       // into currency: 42.0000
+    d.set_value(8, text_value(std::u16string(51, u'x')));  // TEXT(50)
+    EXPECT_EQ(error_of([&] { d.update(); }).number(), jet::kFieldTooSmall);
+    EXPECT_TRUE(d.editing());
+    d.set_value(8, text_value(std::u16string(50, u'x')));
+    EXPECT_TRUE(d.update());
+    EXPECT_EQ(d.value(3).long_integer(), 42);
+    EXPECT_EQ(d.value(4).currency(), 420000);
+    EXPECT_EQ(d.value(6).double_value(), 42.0);
+    Records expected = before;
+    expected[0][3] = d.value(3);
+    expected[0][4] = d.value(4);
+    expected[0][6] = d.value(6);
+    expected[0][8] = d.value(8);
+    EXPECT_EQ(records(db, "AllTypes"), expected);
+}
+
+TEST(WriterRefusals, SystemTablesAndReadOnlyFiles)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("rows.mdb");
+    {
+        jet::Database db(file);
+        jet::Dynaset d = db.open_dynaset("SELECT [Name] FROM MSysObjects");
+        d.edit();
+        d.set_value(0, d.value(0));
+        EXPECT_FALSE(d.update());  // the same value: nothing to write
+        d.edit();
+        d.set_value(0, text_value(u"Renamed"));
+        EXPECT_EQ(error_of([&] { d.update(); }).number(), jet::kReadOnly);
+    }
+    // A file that may only be read (here: one held in memory).
+    jet::Database db(jet::File::in_memory(read_file(std::filesystem::u8path(file))), "copy.mdb");
+    ASSERT_FALSE(db.writable());
+    jet::Dynaset d = db.open_dynaset("SELECT * FROM Four");
+    EXPECT_EQ(d.value(1).text(), u"one");
+    EXPECT_EQ(error_of([&] { d.edit(); }).description(), "Cannot update. Database or object is read-only.");
+}
+
+TEST(WriterRefusals, RecordDeletedByAnotherProgram)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("rows.mdb");
+    jet::Database db(file);
+    jet::Dynaset d = db.open_dynaset("SELECT * FROM Four");
+    // Mark the slot of the first record deleted, as another program would.
+    {
+        jet::Database other(file);
+        const jet::TableDefinition def = other.table_definition("Four");
+        std::vector<std::uint8_t> bytes = read_file(std::filesystem::u8path(file));
+        std::uint32_t page = 0;
+        for (std::uint32_t p = 3; page == 0 && p * 4096 < bytes.size(); ++p)
+            if (bytes[p * 4096] == 1 && jet::le32(&bytes[p * 4096 + 4]) == def.page) page = p;
+        ASSERT_NE(page, 0u);
+        bytes[page * 4096 + 14 + 1] |= 0xC0;
+        overwrite_file(std::filesystem::u8path(file), bytes);
+    }
+    d.edit();
+    d.set_value(1, text_value(u"uno"));
+    EXPECT_EQ(error_of([&] { d.update(); }).description(), "Record is deleted.");
+    d.move_first();
+    EXPECT_EQ(error_of([&] { d.value(0); }).number(), jet::kRecordDeleted);
+    d.move_next();
+    EXPECT_EQ(d.value(1).text(), u"two");
+}

@@ -1,0 +1,45 @@
+// The query text every read and rewrite of a table runs: its first 1000
+// records with the first 240 fields named one by one.
+#include "quillmere_dlg.h"
+#include "transfer_limits.h"
+
+namespace {
+// Letters, digits and underscores, not starting with a digit: a name the
+// engine's SQL takes as it stands.
+bool IsPlainIdentifier(const CString& strName)
+{
+    if (strName.IsEmpty()) return false;
+    for (int i = 0; i < strName.GetLength(); ++i) {
+        const char c = strName[i];
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+        const bool digit = c >= '0' && c <= '9';
+        if (!letter && !(digit && i > 0)) return false;
+    }
+    return true;
+}
+} // namespace
+
+CString CQuillmereDlg::BuildQuery(const CString& strTable, CDaoDatabase* pDb)
+{
+    if (!pDb || !pDb->IsOpen()) return CString();
+
+    CDaoTableDef tableDef(pDb);
+    tableDef.Open(strTable);
+    int nFields = tableDef.GetFieldCount();
+    if (nFields > kMaxGridColumns) nFields = kMaxGridColumns;
+
+    CString strSQL = "SELECT TOP 1000 ";
+    CDaoFieldInfo field;
+    for (int i = 0; i < nFields; ++i) {
+        tableDef.GetFieldInfo(i, field, AFX_DAO_PRIMARY_INFO);
+        strSQL += i == 0 ? "[" : ", [";
+        strSQL += field.m_strName;
+        strSQL += "]";
+    }
+    // The table the operator picked from the list must be readable whatever its
+    // name: one with a blank (or another character SQL does not take bare) is
+    // put in brackets. A plain name stays bare.
+    strSQL += " FROM ";
+    strSQL += IsPlainIdentifier(strTable) ? strTable : "[" + strTable + "]";
+    return strSQL;
+}
