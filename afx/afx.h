@@ -22,6 +22,9 @@
 //   afxdlg.h       CDialog (own modal loop), CDataExchange, DDX_Control
 //   afxctrls.h     CStatic, CButton, CEdit, CListBox
 //   afxcmn.h       CListCtrl
+//   afxfiledlg.h   CFileDialog (the system's open and save dialogs)
+//   afxstrarray.h  CStringArray
+//   afxole.h       COleVariant, COleDateTime (automation values, over oleaut32)
 //   afxapp.h       CWinThread, CWinApp, AfxGetApp/AfxGetThread/AfxGetMainWnd, AfxMessageBox
 //                  (through the overridable CWinApp::DoMessageBox), AfxWinMain
 //   winmain.cpp    WinMain, linked into the program (target afx_main)
@@ -39,4 +42,7 @@
 #include "afxdlg.h"
 #include "afxctrls.h"
 #include "afxcmn.h"
+#include "afxfiledlg.h"
+#include "afxstrarray.h"
+#include "afxole.h"
 #include "afxapp.h"

@@ -45,8 +45,8 @@ int main(int argc, char** argv)
     const std::filesystem::path tmp = std::filesystem::u8path(argv[2]);
     std::filesystem::create_directories(tmp);
     const std::filesystem::path file = tmp / "perf.mdb";
-    std::filesystem::copy_file(std::filesystem::u8path(argv[1]) / "perf.mdb", file,
-                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(file);  // (MinGW's copy_file does not overwrite)
+    std::filesystem::copy_file(std::filesystem::u8path(argv[1]) / "perf.mdb", file);
     const std::vector<char> before = bytes_of(file);
     const std::u8string u8 = file.u8string();
     try {

@@ -5,12 +5,14 @@
 
 namespace jet {
 
-PageEditor::PageEditor(std::vector<std::uint8_t>& page, const Layout& layout) : page_(page), layout_(layout)
+PageEditor::PageEditor(std::vector<std::uint8_t>& page, const Layout& layout, bool whole)
+    : page_(page), layout_(layout)
 {
     require(page_.size() == layout_.page_size && page_[0] == kPageData && page_[1] == 0x01);
     const unsigned n = slot_count();
     const std::size_t table_end = layout_.data_offsets + 2u * n;
     require(n <= kMaxRowsPerPage + 1 && table_end <= page_.size());
+    if (!whole) return;
     std::size_t end = page_.size();
     for (unsigned i = 0; i < n; ++i) {
         const std::size_t start = entry(i) & kSlotOffsetMask;
@@ -53,6 +55,7 @@ RowSlot PageEditor::slot(unsigned index) const
     s.flags = e & 0xC000;
     s.start = e & kSlotOffsetMask;
     s.end = index == 0 ? static_cast<std::uint16_t>(page_.size()) : static_cast<std::uint16_t>(entry(index - 1) & kSlotOffsetMask);
+    if (!s.deleted()) require(s.start >= layout_.data_offsets + 2u * slot_count() && s.start <= s.end);
     return s;
 }
 

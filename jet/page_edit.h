@@ -19,8 +19,10 @@ inline constexpr unsigned kMaxRowsPerPage = 255;
 class PageEditor {
 public:
     // Corrupt unless `page` is a data page whose rows lie packed downward
-    // from its end in slot order, deleted slots included.
-    PageEditor(std::vector<std::uint8_t>& page, const Layout& layout);
+    // from its end in slot order, deleted slots included. With `whole`
+    // false only the header is checked (for reading one row: slot() checks
+    // the bounds of the slot asked for).
+    PageEditor(std::vector<std::uint8_t>& page, const Layout& layout, bool whole = true);
 
     // An empty data page of `owner` (a table's definition page, or kLvalOwner).
     static std::vector<std::uint8_t> empty_page(const Layout& layout, std::uint32_t owner);

@@ -27,7 +27,7 @@ RecordWriter::Located RecordWriter::locate(RowPointer at)
     const Layout& layout = pager_.layout();
     std::vector<std::uint8_t>& home = held_.lock(at.page);
     if (home[0] != kPageData) record_deleted();
-    PageEditor page(home, layout);
+    PageEditor page(home, layout, false);
     if (page.owner() != table_.page || at.row >= page.slot_count()) record_deleted();
     const RowSlot slot = page.slot(at.row);
     if (slot.deleted() || slot.overflow_target()) record_deleted();
@@ -37,7 +37,7 @@ RecordWriter::Located RecordWriter::locate(RowPointer at)
     const RowPointer target = RowPointer::from(le32(header.data()));
     require(target.page != at.page);
     std::vector<std::uint8_t>& bytes = held_.lock(target.page);
-    PageEditor target_page(bytes, layout);
+    PageEditor target_page(bytes, layout, false);
     require(target_page.owner() == table_.page);
     const RowSlot target_slot = target_page.slot(target.row);
     require(target_slot.overflow_target());
@@ -50,7 +50,7 @@ bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes
     const Layout& layout = pager_.layout();
     const Located where = locate(at);
     std::vector<std::uint8_t>& bytes = *held_.find(where.page);
-    const RowSlot slot = PageEditor(bytes, layout).slot(where.slot);
+    const RowSlot slot = PageEditor(bytes, layout, false).slot(where.slot);
     const Bytes row(bytes.data() + slot.start, slot.end - slot.start);
     RowSplitter splitter(table_, layout);
     splitter.split(row, cells_);

@@ -10,16 +10,17 @@
 //   jetload read FILE TABLE [--seconds S | --passes N] [--toggle]
 //       Reads the same records again and again and checks every value
 //       against the first read (with --toggle, the first value or its
-//       alternative). Prints "ready" after the first read, then
-//       "read: P passes, R records, M mismatches" at the end.
+//       alternative). Prints "read: P passes, R records, M mismatches" at
+//       the end.
 //   jetload hold FILE TABLE --seconds S [--read | --write]
 //       Holds the lock of the page of the table's first record for S seconds,
-//       as a reader does (shared) or as a writer does (the default). Prints
-//       "holding" once it has it.
+//       as a reader does (shared) or as a writer does (the default).
 //   jetload compare FILE ORIGINAL TABLE [--toggle]
 //       Compares every record of the table in FILE with the ORIGINAL file
 //       (with --toggle a field may hold its alternative instead). Prints
 //       "compare: R records, M mismatches".
+// --ready FILE: `read` creates FILE after its first read, `hold` once it
+// holds the lock (output to a file may only appear when a program ends).
 // A failed operation prints the engine's error on stderr; the exit status
 // is 1 for a failure or a mismatch, 2 for wrong arguments.
 #include "jet/jet.h"
@@ -38,7 +39,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Options {
-    std::string command, file, original, table;
+    std::string command, file, original, table, ready;
     double seconds = 0;
     long passes = 1;
     bool toggle = false;
@@ -50,6 +51,7 @@ int usage()
 {
     std::fputs("usage: jetload rewrite|read FILE TABLE [--seconds S | --passes N] [--toggle] [--lock-timeout MS]\n"
                "       jetload hold FILE TABLE --seconds S [--read | --write]\n"
+               "       (read and hold: [--ready FILE])\n"
                "       jetload compare FILE ORIGINAL TABLE [--toggle]\n",
                stderr);
     return 2;
@@ -132,6 +134,13 @@ jet::Value alternative(const jet::Value& v, const jet::Column& c)
     return out;
 }
 
+void signal_ready(const Options& o)
+{
+    if (o.ready.empty()) return;
+    std::FILE* f = std::fopen(o.ready.c_str(), "w");
+    if (f) std::fclose(f);
+}
+
 bool running(const Options& o, Clock::time_point start, long done)
 {
     if (o.seconds > 0) return std::chrono::duration<double>(Clock::now() - start).count() < o.seconds;
@@ -209,8 +218,7 @@ int read(const Options& o)
     std::vector<const jet::Column*> columns;
     for (const jet::Column& c : def.columns) columns.push_back(&c);
     const Records first = read_all(db, sql);
-    std::printf("ready\n");
-    std::fflush(stdout);
+    signal_ready(o);
     long passes = 0, records = 0, bad = 0;
     const auto start = Clock::now();
     while (running(o, start, passes)) {
@@ -230,8 +238,7 @@ int hold(const Options& o)
     const std::vector<jet::RowPointer> rows = jet::scan_row_locations(db.pager(), def, 1);
     if (rows.empty() || !db.pager().locks()) return 1;
     db.pager().locks()->lock_page(rows[0].page, o.hold_mode);
-    std::printf("holding\n");
-    std::fflush(stdout);
+    signal_ready(o);
     std::this_thread::sleep_for(std::chrono::duration<double>(o.seconds));
     db.pager().locks()->unlock_page(rows[0].page, o.hold_mode);
     return 0;
@@ -271,6 +278,8 @@ int main(int argc, char** argv)
             o.seconds = std::atof(args[++i].c_str());
         else if (a == "--passes" && has_next)
             o.passes = std::atol(args[++i].c_str());
+        else if (a == "--ready" && has_next)
+            o.ready = args[++i];
         else if (a == "--lock-timeout" && has_next)
             o.lock_timeout_ms = std::atol(args[++i].c_str());
         else if (a.rfind("--", 0) == 0)

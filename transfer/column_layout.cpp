@@ -1,6 +1,5 @@
 // The grid's columns for a table: one per field, titled with the field name,
 // aligned and sized by the field's type.
-#include "afxstrarray.h"
 #include "quillmere_dlg.h"
 #include "transfer_limits.h"
 

@@ -54,7 +54,8 @@ BOOL CQuillmereDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    // The default database is opened here once the catalogue can be read.
+    CString strDefault = "C:\\Varnholt\\NflSummary.mdb";
+    OpenDatabase(strDefault);
     return TRUE;
 }
 
@@ -108,11 +109,10 @@ void CQuillmereDlg::OnCancel()
     if (ConfirmClose()) CDialog::OnCancel();
 }
 
-// Commands of the catalogue, the modes, reading and repair; they arrive with
-// those features.
-void CQuillmereDlg::OnBrowse() {}
+// The modes and repair; they arrive with those features. Until then there is
+// no mode to stop.
 void CQuillmereDlg::OnToggleReading() {}
 void CQuillmereDlg::OnToggleUpdating() {}
-void CQuillmereDlg::OnReadOnce() {}
 void CQuillmereDlg::OnTimer(UINT) {}
 void CQuillmereDlg::OnRepairDb() {}
+void CQuillmereDlg::StopModes() {}

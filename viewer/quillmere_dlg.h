@@ -2,6 +2,7 @@
 #pragma once
 #include <new>
 #include "afx.h"
+#include "afxdao.h"
 #include "grid_list_ctrl.h"
 #include "resource.h"
 
@@ -23,9 +24,7 @@ public:
     CStatic m_stcPath;
     HICON m_hIcon;
     CString m_strDbPath;
-    // m_db, the dialog's own database object (a CDaoDatabase on the default
-    // workspace, open only while updating), is declared here, between
-    // m_strDbPath and m_strTable, when the database layer exists.
+    CDaoDatabase m_db;  // the dialog's own connection, open only while updating
     CString m_strTable;
     CString m_strSQL;
     UINT m_nTimerId;
@@ -43,6 +42,33 @@ public:
     // goes on. What body did before the exception stays done.
     template <class Body>
     void RunGuarded(Body&& body);
+
+    // Database opening and the table catalogue (database_open.cpp).
+    // Stops the modes, opens the database at strPath and lists its tables that
+    // are neither system nor hidden objects; a failure is logged and reported.
+    void OpenDatabase(const CString& strPath);
+    // Fills info with table definition nIndex of the database; FALSE when there
+    // is no database or the data-access layer fails (nothing is reported).
+    BOOL GetTableInfo(CDaoDatabase* pDb, CDaoTableDefInfo& info, int nIndex);
+    // The table selected in the list, or empty after telling the operator.
+    CString GetSelectedTable();
+    // Switches the reading and updating modes off.
+    void StopModes();
+
+    // Moving a table into the grid (transfer/).
+    // One grid column per field of the table (at most 240), by field type.
+    void BuildColumns(const CString& strTable, CDaoDatabase* pDb);
+    // The query text of the table: its first 1000 records, fields named.
+    CString BuildQuery(const CString& strTable, CDaoDatabase* pDb);
+    // A field value as cell text: nPrecision decimals for floating-point
+    // values; dwDateStyle 1 time only, 2 date only, otherwise date and time.
+    static CString ToString(const COleVariant& var, int nPrecision, DWORD dwDateStyle);
+    // The first read of a table: fills the grid and gives the query text it
+    // used (empty when it read nothing).
+    CString ReadTable(const CString& strTable, CDaoDatabase* pDb);
+    // Reads the current table again with the stored query text; gives the
+    // number of records put into the grid.
+    int RefreshTable();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -65,6 +91,11 @@ protected:
 private:
     // Asks whether to close; on Yes destroys the tick timer. TRUE on Yes.
     BOOL ConfirmClose();
+    // Lays out the grid's columns for strTable unless they are its already.
+    void LayOutColumns(const CString& strTable, CDaoDatabase* pDb);
+    // Fits the grid's rows to the recordset's records and sets every cell;
+    // nDone counts the records done so far.
+    void FillGridRows(CDaoRecordset& rs, int& nDone);
 };
 
 template <class Body>

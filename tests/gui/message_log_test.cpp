@@ -13,7 +13,11 @@ protected:
     void SetUp() override
     {
         TestApp().Reset();
+        TestApp().answers = {IDOK};  // "Failed to open database!": the default database is not there
         ASSERT_TRUE(dlg.Create(CQuillmereDlg::IDD));
+        // The start-up's box and log line are not what these tests look at.
+        TestApp().Reset();
+        dlg.m_editLog.SetWindowText("");
     }
     void TearDown() override { dlg.DestroyWindow(); }
 

@@ -40,13 +40,20 @@ load() { $runner "$jetload" "$@"; }
 # $! is the program's own process (the Wine wrapper execs Wine).
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 hash() { sha256sum "$1" | cut -d' ' -f1; }
-# Waits until FILE has a line WORD (up to 120 s: a Wine prefix may be starting).
+# Waits until FILE exists (up to 120 s: a Wine prefix may be starting).
 wait_for() {
   for _ in $(seq 1 1200); do
-    grep -q "^$2" "$1" 2>/dev/null && return 0
+    [ -e "$1" ] && return 0
     sleep 0.1
   done
   return 1
+}
+# Kills a process started here and the processes it started (by their ids:
+# under Wine the program runs as a child of the wrapper).
+kill_tree() {
+  local child
+  for child in $(pgrep -P "$1"); do kill_tree "$child"; done
+  kill -9 "$1" 2>/dev/null
 }
 ldb_gone() { [ ! -e "$work/perf.ldb" ] || fail "the lock file $work/perf.ldb is still there"; }
 
@@ -58,9 +65,11 @@ concurrent)
     flag=""
     [ "$variant" = toggle ] && flag="--toggle"
     before=$(hash "$db")
-    $runner "$jetload" read "$(win "$db")" Perf20 --seconds $((seconds + 2)) $flag >"$work/read.out" 2>"$work/read.err" &
+    rm -f "$work/reading"
+    $runner "$jetload" read "$(win "$db")" Perf20 --seconds $((seconds + 2)) $flag --ready "$(win "$work/reading")" \
+      >"$work/read.out" 2>"$work/read.err" &
     reader=$!
-    wait_for "$work/read.out" ready || fail "$variant: the reader did not start"
+    wait_for "$work/reading" || fail "$variant: the reader did not start"
     load rewrite "$(win "$db")" Perf20 --seconds "$seconds" $flag >"$work/write.out" 2>"$work/write.err"
     writer_status=$?
     wait "$reader"
@@ -86,7 +95,7 @@ kill)
     # A random moment of a pass (a Wine process takes longer to start).
     if [ -n "$runner" ]; then sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 1.5 + r / 32768 * 3 }')"
     else sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.1 + r / 32768 * 0.6 }')"; fi
-    kill -9 "$writer" 2>/dev/null
+    kill_tree "$writer"
     wait "$writer" 2>/dev/null
     # The database opens and holds the same records.
     load compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 ||
@@ -108,9 +117,11 @@ kill)
   ;;
 conflict)
   for how in read write; do
-    $runner "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --"$how" >"$work/hold.out" 2>&1 &
+    rm -f "$work/holding"
+    $runner "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --"$how" --ready "$(win "$work/holding")" \
+      >"$work/hold.out" 2>&1 &
     holder=$!
-    wait_for "$work/hold.out" holding || fail "the holder did not take the lock"
+    wait_for "$work/holding" || fail "the holder did not take the lock"
     load rewrite "$(win "$db")" Perf20 --passes 1 --lock-timeout 500 >"$work/write.out" 2>"$work/write.err"
     status=$?
     message=$(tr -d '\r' <"$work/write.err")
@@ -122,7 +133,7 @@ conflict)
     [ "$how" = write ] && verb=read
     [[ "$message" =~ ^Could\ not\ $verb\;\ currently\ locked\ by\ user\ \'Admin\'\ on\ machine\ \'[^\']+\'\.$ ]] ||
       fail "unexpected error: $message"
-    kill -9 "$holder" 2>/dev/null
+    kill_tree "$holder"
     wait "$holder" 2>/dev/null
     load rewrite "$(win "$db")" Perf20 --passes 1 >"$work/write.out" 2>"$work/write.err" ||
       fail "after the holder ended: $(cat "$work/write.err")"

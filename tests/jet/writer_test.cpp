@@ -227,7 +227,7 @@ TEST(WriterChanges, RowsThatAccessMovedToOverflowRows)
     keep_copy(file, "overflow-changed.mdb");
 }
 
-TEST(WriterChanges, OtherFieldsOfIndexedTablesAndTheirIndexes)
+TEST(WriterChanges, IndexedTablesChangeInUnindexedFieldsOnly)
 {
     TempDir tmp;
     const std::string file = tmp.copy("indexed.mdb");
