@@ -175,7 +175,11 @@ TEST(Routing, ModalLoopOffersKeysToTheFocusWindowAndItsParentsFirst)
     CFilterDlg dlg;
     bool openAfterSwallowedEscape = false;
     INT_PTR result = RunModal(dlg, {
-        [&] { ::PostMessageA(dlg.m_ok.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1); },
+        [&] {
+            // The box is shown on the loop's first idle; wait for it.
+            if (!dlg.IsWindowVisible()) return RetryStep();
+            ::PostMessageA(dlg.m_ok.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+        },
         [&] {
             openAfterSwallowedEscape = dlg.IsWindowVisible();
             ::PostMessageA(dlg.m_ok.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
