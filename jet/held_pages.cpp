@@ -23,10 +23,10 @@ std::vector<std::uint8_t>* HeldPages::find(std::uint32_t page)
     return nullptr;
 }
 
-std::vector<std::uint8_t>& HeldPages::lock(std::uint32_t page)
+// Reads a page whose lock the caller has just taken into a free slot; on a
+// failed read the lock is given back.
+std::vector<std::uint8_t>& HeldPages::read_locked(std::uint32_t page)
 {
-    if (std::vector<std::uint8_t>* bytes = find(page)) return *bytes;
-    if (LockManager* locks = pager_.locks()) locks->lock_page(page, LockMode::Exclusive);
     Held& h = slot_for(page);
     h.in_use = true;
     pager_.hold(page);
@@ -39,21 +39,19 @@ std::vector<std::uint8_t>& HeldPages::lock(std::uint32_t page)
     return h.bytes;
 }
 
+std::vector<std::uint8_t>& HeldPages::lock(std::uint32_t page)
+{
+    if (std::vector<std::uint8_t>* bytes = find(page)) return *bytes;
+    if (LockManager* locks = pager_.locks()) locks->lock_page(page, LockMode::Exclusive);
+    return read_locked(page);
+}
+
 std::vector<std::uint8_t>* HeldPages::try_lock(std::uint32_t page)
 {
     if (std::vector<std::uint8_t>* bytes = find(page)) return bytes;
     LockManager* locks = pager_.locks();
     if (locks && !locks->try_lock_page(page)) return nullptr;
-    Held& h = slot_for(page);
-    h.in_use = true;
-    pager_.hold(page);
-    try {
-        pager_.read_page(page, h.bytes);
-    } catch (...) {
-        release(page);
-        throw;
-    }
-    return &h.bytes;
+    return &read_locked(page);
 }
 
 std::vector<std::uint8_t>& HeldPages::adopt(std::uint32_t page, std::vector<std::uint8_t> bytes)

@@ -41,6 +41,7 @@ private:
         std::vector<std::uint8_t> bytes;
     };
     Held& slot_for(std::uint32_t page);
+    std::vector<std::uint8_t>& read_locked(std::uint32_t page);
 
     Pager& pager_;
     std::vector<std::unique_ptr<Held>> held_;  // kept for their buffers when released
