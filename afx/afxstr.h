@@ -46,6 +46,8 @@ public:
     CString Right(int nCount) const;
     CString Mid(int nFirst) const;
     CString Mid(int nFirst, int nCount) const;
+    // The leading part that holds none of the characters of pszCharSet.
+    CString SpanExcluding(LPCSTR pszCharSet) const;
     int Find(char ch, int nStart = 0) const;
     int Find(LPCSTR pszSub, int nStart = 0) const;
     int ReverseFind(char ch) const;

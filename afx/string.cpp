@@ -16,6 +16,12 @@ CString CString::Left(int nCount) const
     return CString(m_str.c_str(), nCount);
 }
 
+CString CString::SpanExcluding(LPCSTR pszCharSet) const
+{
+    const size_t n = m_str.find_first_of(pszCharSet ? pszCharSet : "");
+    return CString(m_str.c_str(), static_cast<int>(n == std::string::npos ? m_str.size() : n));
+}
+
 CString CString::Right(int nCount) const
 {
     nCount = std::clamp(nCount, 0, GetLength());

@@ -5,6 +5,7 @@
 //   dao_database.h   CDaoDatabase
 //   dao_tabledef.h   CDaoTableDef
 //   dao_recordset.h  CDaoRecordset
+//   dao_workspace.h  CDaoWorkspace (compacting a database)
 // Every failure of the engine arrives as a CDaoException carrying the engine's
 // error; running out of memory as a CMemoryException.
 #pragma once
@@ -14,3 +15,4 @@
 #include "dao_database.h"
 #include "dao_tabledef.h"
 #include "dao_recordset.h"
+#include "dao_workspace.h"

@@ -38,11 +38,12 @@ public:
     // an index outside the catalogue throws "Item not found in this collection.".
     void GetTableDefInfo(int nIndex, CDaoTableDefInfo& tabledefinfo, DWORD dwInfoOptions = AFX_DAO_PRIMARY_INFO);
 
-    CDaoWorkspace* m_pWorkspace;
-
-protected:
-    // The engine's database; throws AFX_DAO_ERROR_OBJECT_NOT_OPEN when closed.
+    // The engine's database, for settings the layer does not carry (such as
+    // how long to wait for another user's lock); throws
+    // AFX_DAO_ERROR_OBJECT_NOT_OPEN when closed.
     jet::Database& Engine() const;
+
+    CDaoWorkspace* m_pWorkspace;
 
 private:
     friend class CDaoTableDef;

@@ -3,6 +3,10 @@
 #include "engine_text.h"
 #include "field_value.h"
 #include "jet/database.h"
+#include "jet/dynaset.h"
+#include "jet/error.h"
+#include <cstring>
+#include <new>
 
 CDaoRecordset::CDaoRecordset(CDaoDatabase* pDatabase) : m_pDatabase(pDatabase) {}
 
@@ -14,57 +18,78 @@ void CDaoRecordset::Open(int nOpenType, LPCSTR lpszSQL, int /*nOptions*/)
     if (!m_pDatabase) AfxThrowDaoException(AFX_DAO_ERROR_OBJECT_NOT_OPEN);
     jet::Database& db = m_pDatabase->Engine();
     const std::string text = EngineText(lpszSQL);
-    m_pSnapshot = EngineCall([&] {
-        auto snapshot = std::make_unique<jet::Snapshot>(nOpenType == dbOpenTable ? db.open_table(text)
-                                                                                  : db.open_snapshot(text));
+    EngineCall([&] {
+        if (nOpenType == dbOpenDynaset || nOpenType == AFX_DAO_USE_DEFAULT_TYPE)
+            m_pDynaset = std::make_unique<jet::Dynaset>(db.open_dynaset(text));
+        else
+            m_pSnapshot = std::make_unique<jet::Snapshot>(nOpenType == dbOpenTable ? db.open_table(text)
+                                                                                   : db.open_snapshot(text));
         m_pValue = std::make_unique<jet::Value>();
-        return snapshot;
     });
 }
 
 void CDaoRecordset::Close()
 {
+    m_pDynaset.reset();
     m_pSnapshot.reset();
     m_pValue.reset();
 }
 
-jet::Snapshot& CDaoRecordset::Cursor() const
+template <class F>
+decltype(auto) CDaoRecordset::WithCursor(F&& f) const
 {
+    if (m_pDynaset) return EngineCall([&] { return f(*m_pDynaset); });
     if (!m_pSnapshot) AfxThrowDaoException(AFX_DAO_ERROR_OBJECT_NOT_OPEN);
-    return *m_pSnapshot;
+    return EngineCall([&] { return f(*m_pSnapshot); });
 }
 
-BOOL CDaoRecordset::IsEOF() const { return Cursor().is_eof(); }
+jet::Dynaset& CDaoRecordset::Writable() const
+{
+    if (m_pDynaset) return *m_pDynaset;
+    if (!m_pSnapshot) AfxThrowDaoException(AFX_DAO_ERROR_OBJECT_NOT_OPEN);
+    const jet::Error readOnly = jet::read_only();
+    ThrowEngineError(readOnly.number(), readOnly.description());
+}
 
-BOOL CDaoRecordset::IsBOF() const { return Cursor().is_bof(); }
+BOOL CDaoRecordset::IsEOF() const
+{
+    return WithCursor([](auto& c) { return c.is_eof(); });
+}
+
+BOOL CDaoRecordset::IsBOF() const
+{
+    return WithCursor([](auto& c) { return c.is_bof(); });
+}
 
 void CDaoRecordset::MoveFirst()
 {
-    jet::Snapshot& cursor = Cursor();
-    EngineCall([&] { cursor.move_first(); });
+    WithCursor([](auto& c) { c.move_first(); });
 }
 
 void CDaoRecordset::MoveLast()
 {
-    jet::Snapshot& cursor = Cursor();
-    EngineCall([&] { cursor.move_last(); });
+    WithCursor([](auto& c) { c.move_last(); });
 }
 
 void CDaoRecordset::MoveNext()
 {
-    jet::Snapshot& cursor = Cursor();
-    EngineCall([&] { cursor.move_next(); });
+    WithCursor([](auto& c) { c.move_next(); });
 }
 
-long CDaoRecordset::GetRecordCount() const { return Cursor().record_count(); }
+long CDaoRecordset::GetRecordCount() const
+{
+    return WithCursor([](auto& c) { return c.record_count(); });
+}
 
-short CDaoRecordset::GetFieldCount() const { return static_cast<short>(Cursor().field_count()); }
+short CDaoRecordset::GetFieldCount() const
+{
+    return WithCursor([](auto& c) { return static_cast<short>(c.field_count()); });
+}
 
 void CDaoRecordset::GetFieldValue(int nIndex, COleVariant& varValue)
 {
-    jet::Snapshot& cursor = Cursor();
-    EngineCall([&] {
-        cursor.read(nIndex, *m_pValue);
+    WithCursor([&](auto& c) {
+        c.read(nIndex, *m_pValue);
         StoreFieldValue(*m_pValue, varValue);
     });
 }
@@ -74,4 +99,63 @@ COleVariant CDaoRecordset::GetFieldValue(int nIndex)
     COleVariant value;
     GetFieldValue(nIndex, value);
     return value;
+}
+
+void CDaoRecordset::Edit()
+{
+    jet::Dynaset& cursor = Writable();
+    EngineCall([&] { cursor.edit(); });
+}
+
+void CDaoRecordset::SetFieldValue(int nIndex, const COleVariant& varValue)
+{
+    jet::Dynaset& cursor = Writable();
+    EngineCall([&] {
+        jet::Value& value = *m_pValue;
+        if (varValue.vt == VT_BSTR) {
+            // Text comes back in the program's code page, which may lack some
+            // of the field's characters: when it is what the field reads as,
+            // the field keeps its own text.
+            cursor.read(nIndex, value);
+            if (value.kind() == jet::ValueKind::Text) {
+                BSTR held = ProgramBstr(value.text());
+                if (!held) throw std::bad_alloc();
+                const UINT n = ::SysStringByteLen(held);
+                const bool same = n == ::SysStringByteLen(varValue.bstrVal) &&
+                                  (n == 0 || std::memcmp(held, varValue.bstrVal, n) == 0);
+                ::SysFreeString(held);
+                if (same) {
+                    cursor.set_value(nIndex, value);
+                    return;
+                }
+            }
+        }
+        if (!LoadFieldValue(varValue, value)) throw jet::Error(jet::kDataTypeConversion, "Data type conversion error.");
+        cursor.set_value(nIndex, value);
+    });
+}
+
+void CDaoRecordset::SetFieldValue(int nIndex, LPCSTR lpszValue)
+{
+    COleVariant value(lpszValue, VT_BSTRT);
+    SetFieldValue(nIndex, value);
+}
+
+void CDaoRecordset::SetFieldValueNull(int nIndex)
+{
+    COleVariant value;
+    value.vt = VT_NULL;
+    SetFieldValue(nIndex, value);
+}
+
+void CDaoRecordset::Update()
+{
+    jet::Dynaset& cursor = Writable();
+    EngineCall([&] { cursor.update(); });
+}
+
+void CDaoRecordset::CancelUpdate()
+{
+    jet::Dynaset& cursor = Writable();
+    EngineCall([&] { cursor.cancel_update(); });
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 namespace jet {
+class Dynaset;
 class Snapshot;
 class Value;
 }
@@ -19,13 +20,14 @@ public:
     CDaoRecordset& operator=(const CDaoRecordset&) = delete;
 
     // Runs the query text on the database and stands on the first record.
-    // dbOpenSnapshot and dbOpenDynaset (the default) take a query text and
-    // dbOpenTable a table name; every type reads the records as a snapshot
-    // for now. Throws CDaoException when the database is not open or the
-    // engine rejects the text.
+    // dbOpenDynaset (the default) gives records that can be changed and are
+    // read afresh as they become current; dbOpenSnapshot reads them once;
+    // dbOpenTable takes a table name and reads its records once. Throws
+    // CDaoException when the database is not open or the engine rejects the
+    // text.
     virtual void Open(int nOpenType = AFX_DAO_USE_DEFAULT_TYPE, LPCSTR lpszSQL = nullptr, int nOptions = 0);
     virtual void Close();
-    BOOL IsOpen() const { return m_pSnapshot != nullptr; }
+    BOOL IsOpen() const { return m_pSnapshot != nullptr || m_pDynaset != nullptr; }
 
     BOOL IsEOF() const;
     BOOL IsBOF() const;
@@ -45,11 +47,29 @@ public:
     void GetFieldValue(int nIndex, COleVariant& varValue);
     COleVariant GetFieldValue(int nIndex);
 
+    // Changing the current record of a dynaset: Edit, then SetFieldValue for
+    // the fields to change, then Update writes them to the file before it
+    // returns (nothing is written for a field set to the value it holds).
+    // Text comes in the program's code page; text that reads back as the
+    // field holds it keeps the field's own characters, so writing back what
+    // was read never changes a value. A snapshot throws "Cannot update.
+    // Database or object is read-only."; the engine's refusals (a field that
+    // cannot be updated, a record locked by another user) throw as well.
+    void Edit();
+    void SetFieldValue(int nIndex, const COleVariant& varValue);
+    void SetFieldValue(int nIndex, LPCSTR lpszValue);
+    void SetFieldValueNull(int nIndex);
+    void Update();
+    void CancelUpdate();
+
     CDaoDatabase* m_pDatabase;
 
 private:
-    jet::Snapshot& Cursor() const;
+    // Calls f with whichever cursor is open; throws when none is.
+    template <class F> decltype(auto) WithCursor(F&& f) const;
+    jet::Dynaset& Writable() const;
 
     std::unique_ptr<jet::Snapshot> m_pSnapshot;
+    std::unique_ptr<jet::Dynaset> m_pDynaset;
     std::unique_ptr<jet::Value> m_pValue;  // reused for every field read
 };

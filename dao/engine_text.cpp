@@ -49,3 +49,11 @@ BSTR ProgramBstr(const std::u16string& utf16)
     const std::string ansi = Narrow(CP_ACP, Wide(utf16), static_cast<int>(utf16.size()));
     return ::SysAllocStringByteLen(ansi.data(), static_cast<UINT>(ansi.size()));
 }
+
+std::u16string ProgramBstrText(BSTR text)
+{
+    if (!text) return {};
+    const std::wstring wide = Widen(CP_ACP, reinterpret_cast<const char*>(text),
+                                    static_cast<int>(::SysStringByteLen(text)));
+    return std::u16string(reinterpret_cast<const char16_t*>(wide.data()), wide.size());
+}

@@ -11,3 +11,5 @@ CString ProgramText(const std::u16string& utf16);
 // A BSTR holding the text converted to the program's code page (not UTF-16),
 // the form an ANSI program gets text values in; NULL when out of memory.
 BSTR ProgramBstr(const std::u16string& utf16);
+// The text of a BSTR made by ProgramBstr (bytes in the program's code page).
+std::u16string ProgramBstrText(BSTR text);

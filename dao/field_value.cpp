@@ -82,3 +82,59 @@ void StoreFieldValue(const jet::Value& value, COleVariant& out)
     }
     }
 }
+
+namespace {
+std::vector<std::uint8_t> ArrayBytes(const SAFEARRAY* array)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!array || ::SafeArrayGetDim(const_cast<SAFEARRAY*>(array)) != 1) return bytes;
+    LONG lower = 0, upper = -1;
+    ::SafeArrayGetLBound(const_cast<SAFEARRAY*>(array), 1, &lower);
+    ::SafeArrayGetUBound(const_cast<SAFEARRAY*>(array), 1, &upper);
+    if (upper < lower) return bytes;
+    bytes.resize(static_cast<size_t>(upper - lower) + 1);
+    void* data = nullptr;
+    if (FAILED(::SafeArrayAccessData(const_cast<SAFEARRAY*>(array), &data))) AfxThrowMemoryException();
+    std::memcpy(bytes.data(), data, bytes.size());
+    ::SafeArrayUnaccessData(const_cast<SAFEARRAY*>(array));
+    return bytes;
+}
+} // namespace
+
+bool LoadFieldValue(const VARIANT& in, jet::Value& out)
+{
+    switch (in.vt) {
+    case VT_EMPTY:
+    case VT_NULL: out.set_null(); return true;
+    case VT_BOOL: out.set_boolean(in.boolVal != VARIANT_FALSE); return true;
+    case VT_UI1: out.set_byte(in.bVal); return true;
+    case VT_I2: out.set_integer(in.iVal); return true;
+    case VT_I4: out.set_long(in.lVal); return true;
+    case VT_CY: out.set_currency(in.cyVal.int64); return true;
+    case VT_R4: out.set_single(in.fltVal); return true;
+    case VT_R8: out.set_double(in.dblVal); return true;
+    case VT_DATE: out.set_date(in.date); return true;
+    case VT_BSTR: {
+        // The program's BSTRs hold text in its code page, byte by byte.
+        const std::u16string text = ProgramBstrText(in.bstrVal);
+        out.set_text(text.data(), text.size());
+        return true;
+    }
+    case VT_ARRAY | VT_UI1: {
+        const std::vector<std::uint8_t> bytes = ArrayBytes(in.parray);
+        out.set_bytes(bytes.data(), bytes.size());
+        return true;
+    }
+    case VT_DECIMAL: {
+        jet::Decimal d;
+        d.scale = in.decVal.scale;
+        d.negative = (in.decVal.sign & DECIMAL_NEG) != 0;
+        d.high = in.decVal.Hi32;
+        d.low = in.decVal.Lo64;
+        d.precision = 28;
+        out.set_decimal(d);
+        return true;
+    }
+    default: return false;
+    }
+}

@@ -9,3 +9,8 @@ class Value;
 // Replaces what `out` held with the value (see CDaoRecordset::GetFieldValue
 // for the types). Throws CMemoryException when out of memory.
 void StoreFieldValue(const jet::Value& value, COleVariant& out);
+
+// The VARIANT as an engine value: the types above, plus VT_EMPTY as null. A
+// VT_BSTR is read as text in the program's code page. False for a type the
+// engine has no field for.
+bool LoadFieldValue(const VARIANT& in, jet::Value& out);

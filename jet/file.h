@@ -22,6 +22,10 @@ public:
     // Opens a file for reading and writing, creating it when it is missing
     // (the lock file beside a database); null when that is not possible.
     static std::unique_ptr<File> open_or_create(const std::string& path);
+    // Creates a file that must not exist yet, for reading and writing; null
+    // when it cannot, with `exists` telling whether a file of that name was
+    // there already.
+    static std::unique_ptr<File> create_new(const std::string& path, bool& exists);
     // Deletes a file; false when it could not be deleted.
     static bool remove(const std::string& path);
     // A read-only file held in memory (tests, fuzzing, copies of a file).
@@ -41,6 +45,9 @@ public:
         (void)offset, (void)data, (void)count;
         return false;
     }
+
+    // Hands what was written to the storage device; false on failure.
+    virtual bool flush() { return true; }
 
     // True when the file is shared with other processes through the system,
     // so that its byte-range locks mean something. A file in memory is not.

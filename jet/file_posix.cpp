@@ -73,6 +73,8 @@ public:
         return true;
     }
 
+    bool flush() override { return ::fsync(fd_) == 0; }
+
     bool lockable() const override { return true; }
 
     bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode) override
@@ -132,6 +134,17 @@ std::unique_ptr<File> File::open_or_create(const std::string& path)
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd, true);
+}
+
+std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
+{
+    exists = false;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        exists = errno == EEXIST;
         return nullptr;
     }
     return std::make_unique<PosixFile>(fd, true);

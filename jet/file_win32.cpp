@@ -63,6 +63,8 @@ public:
         return true;
     }
 
+    bool flush() override { return FlushFileBuffers(handle_) != 0; }
+
     bool lockable() const override { return true; }
 
     bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode) override
@@ -114,6 +116,19 @@ std::unique_ptr<File> File::open_or_create(const std::string& path)
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     if (GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
+        return nullptr;
+    }
+    return std::make_unique<Win32File>(h, true);
+}
+
+std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
+{
+    exists = false;
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        exists = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
         return nullptr;
     }
     return std::make_unique<Win32File>(h, true);

@@ -19,10 +19,15 @@
 //       Compares every record of the table in FILE with the ORIGINAL file
 //       (with --toggle a field may hold its alternative instead). Prints
 //       "compare: R records, M mismatches".
+//   jetload compact FILE DESTINATION [--seconds S | --passes N]
+//       Compacts FILE into DESTINATION, again and again (DESTINATION is
+//       removed before each pass but the first, which requires it to be
+//       missing). Prints "compact: P passes, S -> D pages" at the end.
 // --ready FILE: `read` creates FILE after its first read, `hold` once it
 // holds the lock (output to a file may only appear when a program ends).
 // A failed operation prints the engine's error on stderr; the exit status
 // is 1 for a failure or a mismatch, 2 for wrong arguments.
+#include "jet/compact.h"
 #include "jet/jet.h"
 #include "jet/table_scan.h"
 #include "jet/text.h"
@@ -52,7 +57,8 @@ int usage()
     std::fputs("usage: jetload rewrite|read FILE TABLE [--seconds S | --passes N] [--toggle] [--lock-timeout MS]\n"
                "       jetload hold FILE TABLE --seconds S [--read | --write]\n"
                "       (read and hold: [--ready FILE])\n"
-               "       jetload compare FILE ORIGINAL TABLE [--toggle]\n",
+               "       jetload compare FILE ORIGINAL TABLE [--toggle]\n"
+               "       jetload compact FILE DESTINATION [--seconds S | --passes N]\n",
                stderr);
     return 2;
 }
@@ -244,6 +250,20 @@ int hold(const Options& o)
     return 0;
 }
 
+int compact(const Options& o)
+{
+    long passes = 0;
+    jet::CompactResult r;
+    const auto start = Clock::now();
+    while (running(o, start, passes)) {
+        if (passes > 0) jet::File::remove(o.original);
+        r = jet::compact(o.file, o.original);
+        ++passes;
+    }
+    std::printf("compact: %ld passes, %u -> %u pages\n", passes, r.source_pages, r.pages);
+    return 0;
+}
+
 int compare(const Options& o)
 {
     jet::Database original(o.original);
@@ -290,9 +310,12 @@ int main(int argc, char** argv)
     if (plain.empty()) return usage();
     o.command = plain[0];
     const std::size_t want = o.command == "compare" ? 4 : 3;
+    // compact FILE DESTINATION: the destination travels as `original`.
     if (plain.size() != want) return usage();
     o.file = plain[1];
-    if (o.command == "compare") {
+    if (o.command == "compact") {
+        o.original = plain[2];
+    } else if (o.command == "compare") {
         o.original = plain[2];
         o.table = plain[3];
     } else {
@@ -303,6 +326,7 @@ int main(int argc, char** argv)
         if (o.command == "read") return read(o);
         if (o.command == "hold") return hold(o);
         if (o.command == "compare") return compare(o);
+        if (o.command == "compact") return compact(o);
     } catch (const jet::Error& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", e.description().c_str());

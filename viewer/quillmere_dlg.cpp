@@ -109,10 +109,3 @@ void CQuillmereDlg::OnCancel()
     if (ConfirmClose()) CDialog::OnCancel();
 }
 
-// The modes and repair; they arrive with those features. Until then there is
-// no mode to stop.
-void CQuillmereDlg::OnToggleReading() {}
-void CQuillmereDlg::OnToggleUpdating() {}
-void CQuillmereDlg::OnTimer(UINT) {}
-void CQuillmereDlg::OnRepairDb() {}
-void CQuillmereDlg::StopModes() {}

@@ -52,8 +52,12 @@ public:
     BOOL GetTableInfo(CDaoDatabase* pDb, CDaoTableDefInfo& info, int nIndex);
     // The table selected in the list, or empty after telling the operator.
     CString GetSelectedTable();
-    // Switches the reading and updating modes off.
+    // The reading and updating modes (reading_modes.cpp).
+    // Switches both modes off; the next tick then removes the timer.
     void StopModes();
+    // Creates the tick timer with the interval edit's period (tenths of a
+    // second, 20 when empty or below 1) and shows the interval in use.
+    void StartTimer();
 
     // Moving a table into the grid (transfer/).
     // One grid column per field of the table (at most 240), by field type.
@@ -69,6 +73,13 @@ public:
     // Reads the current table again with the stored query text; gives the
     // number of records put into the grid.
     int RefreshTable();
+    // Writes every field of the current table's records (the stored query's)
+    // back with the value it holds, one edit and update per field; gives the
+    // number of records done. Needs m_db open.
+    int RewriteRecords();
+    // The temporary file "Repair DB" compacts into: the path up to its first
+    // "." (folders included) followed by ".tmp".
+    static CString CompactTempName(const CString& strPath);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -91,6 +102,8 @@ protected:
 private:
     // Asks whether to close; on Yes destroys the tick timer. TRUE on Yes.
     BOOL ConfirmClose();
+    // Enables the table list exactly when both modes are off.
+    void UpdateTableListState();
     // Lays out the grid's columns for strTable unless they are its already.
     void LayOutColumns(const CString& strTable, CDaoDatabase* pDb);
     // Fits the grid's rows to the recordset's records and sets every cell;

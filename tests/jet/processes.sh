@@ -12,6 +12,13 @@
 #       A rewriting process killed at a random moment, COUNT times (default
 #       20): the database opens and its contents are as they were (same-value
 #       passes: the same bytes), and the next user cleans up the lock file.
+#   processes.sh compact JETLOAD FIXTURES TMP [COUNT] [RUNNER]
+#       A process compacting the database again and again, killed at a
+#       random moment, COUNT times (default 20): the source is byte for byte
+#       what it was and opens with the same records every time, and once the
+#       kills are over it compacts into a copy that reads the same. While
+#       another process has the database open the compaction is refused with
+#       "Could not use '...'; file already in use." and changes nothing.
 #   processes.sh conflict JETLOAD FIXTURES TMP [-] [RUNNER]
 #       ("-" for SECONDS or COUNT: the default)
 #       Another process holds the lock of a page (as a reader, then as a
@@ -114,6 +121,48 @@ kill)
   load compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 || fail "after the kills: $(cat "$work/compare.out")"
   ldb_gone
   echo "kill: $count processes killed; $(tr -d '\r' <"$work/compare.out")"
+  ;;
+compact)
+  count=${arg:-20}
+  before=$(hash "$db")
+  copy="$work/compacted.mdb"
+  for i in $(seq 1 "$count"); do
+    rm -f "$copy"
+    $runner "$jetload" compact "$(win "$db")" "$(win "$copy")" --seconds 600 >/dev/null 2>"$work/compact.err" &
+    compactor=$!
+    if [ -n "$runner" ]; then sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 1.5 + r / 32768 * 3 }')"
+    else sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.05 + r / 32768 * 0.6 }')"; fi
+    kill_tree "$compactor"
+    wait "$compactor" 2>/dev/null
+    [ "$(hash "$db")" = "$before" ] || fail "kill $i: the source changed"
+    load compare "$(win "$db")" "$(win "$original")" Perf20 >"$work/compare.out" 2>&1 ||
+      fail "kill $i: $(cat "$work/compare.out")"
+  done
+  rm -f "$copy" "$work/holding"
+  $runner "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --read --ready "$(win "$work/holding")" \
+    >"$work/hold.out" 2>&1 &
+  holder=$!
+  wait_for "$work/holding" || fail "the holder did not open the database"
+  load compact "$(win "$db")" "$(win "$copy")" --passes 1 >"$work/compact.out" 2>"$work/compact.err"
+  status=$?
+  message=$(tr -d '\r' <"$work/compact.err")
+  echo "compact while another process has it open: exit status $status, \"$message\""
+  [ "$status" = 1 ] || fail "the compaction did not fail"
+  [ "$message" = "Could not use '$(win "$db")'; file already in use." ] || fail "unexpected error: $message"
+  [ -e "$copy" ] && fail "a refused compaction left its destination"
+  kill_tree "$holder"
+  wait "$holder" 2>/dev/null
+  [ "$(hash "$db")" = "$before" ] || fail "the source changed"
+  # The next user of the database clears the lock file the holder left.
+  load compare "$(win "$db")" "$(win "$original")" Perf20 >"$work/compare.out" 2>&1 ||
+    fail "after the holder ended: $(cat "$work/compare.out")"
+  load compact "$(win "$db")" "$(win "$copy")" --passes 1 >"$work/compact.out" 2>&1 ||
+    fail "after the kills: $(cat "$work/compact.out")"
+  load compare "$(win "$copy")" "$(win "$original")" Perf20 >"$work/compare.out" 2>&1 ||
+    fail "the copy: $(cat "$work/compare.out")"
+  [ "$(hash "$db")" = "$before" ] || fail "the source changed"
+  ldb_gone
+  echo "compact: $count processes killed; $(tr -d '\r' <"$work/compact.out"); $(tr -d '\r' <"$work/compare.out")"
   ;;
 conflict)
   for how in read write; do

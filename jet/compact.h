@@ -1,0 +1,56 @@
+// Compaction: a new database file holding what an existing one holds, with
+// the space of deleted rows, orphaned overflow and long-value rows and free
+// pages given back.
+//
+// Every page keeps its number and every row its slot, so no index, usage map
+// entry or row pointer has to change: inside each data page the dead rows
+// are dropped and the live ones packed again, an overflowed row is brought
+// back into its original slot when that page has room for it, pages left
+// with no live row leave their usage maps and become free, free pages are
+// zeroed and the free pages at the end of the file are left out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace jet {
+
+// CompactDatabase's option bits (DAO's numbers). Only those that keep the
+// database's format and encoding as they are can be honoured.
+inline constexpr int kCompactVersion10 = 1;
+inline constexpr int kCompactEncrypt = 2;
+inline constexpr int kCompactDecrypt = 4;
+inline constexpr int kCompactVersion11 = 8;
+inline constexpr int kCompactVersion20 = 16;
+inline constexpr int kCompactVersion30 = 32;
+inline constexpr int kCompactVersion40 = 64;
+
+inline constexpr int kDatabaseExists = 3204;
+inline constexpr int kInvalidArgument = 3001;
+
+struct CompactResult {
+    std::uint32_t source_pages = 0;
+    std::uint32_t pages = 0;             // pages of the new file
+    std::uint32_t rows_reclaimed = 0;    // deleted and orphaned rows whose bytes went
+    std::uint32_t rows_brought_home = 0; // overflowed rows back in their original slot
+    std::uint32_t pages_freed = 0;       // data pages left without a live row
+};
+
+// Writes the compacted copy of `source` to `destination` (UTF-8 paths),
+// which must not exist. `locale` is a connect-style text such as
+// ";LANGID=0x0409;CP=1252;COUNTRY=0" (empty: the source's own); a sort order
+// other than the source's is refused, as are `options` that would change the
+// format or the encoding. The source is only read, and is held for the whole
+// compaction so that no one else opens it meanwhile. When anything fails the
+// destination is removed again. Throws Error:
+//   "Could not find file '...'."                 the source is missing
+//   "Database already exists."                   the destination exists
+//   "Unrecognized database format '...'."        the source is no database
+//   "Could not use '...'; file already in use."  someone has the source open
+//   "Not a valid password."                      the source has a password
+//   "The database '...' needs to be repaired ..." the source is damaged
+//   "Disk or network error."                     writing failed
+CompactResult compact(const std::string& source, const std::string& destination, const std::string& locale = {},
+                      int options = 0);
+
+}  // namespace jet

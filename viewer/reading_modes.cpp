@@ -1,0 +1,140 @@
+// The reading and updating modes: two toggles sharing one tick timer. Each
+// tick reads the current table into the grid, then rewrites its records.
+#include "quillmere_dlg.h"
+#include "reading_modes.h"
+#include <cstdlib>
+#include <cstring>
+
+DWORD s_nReadTotal = 0;
+DWORD s_nUpdateTotal = 0;
+
+namespace {
+constexpr UINT_PTR kTimerEvent = 1010;
+constexpr UINT kIntervalUnitMs = 100;
+constexpr int kDefaultInterval = 20;
+
+const char kUpdateQuestion[] = "Are you sure you wish to UPDATE? \nDo NOT use this feature live during a game!!!";
+} // namespace
+
+void CQuillmereDlg::UpdateTableListState()
+{
+    m_lstTables.EnableWindow(!m_bReading && !m_bUpdating);
+}
+
+void CQuillmereDlg::OnToggleReading()
+{
+    CString strTable = GetSelectedTable();
+    if (strTable.IsEmpty()) return;
+
+    if (std::strcmp(strTable, m_strTable) != 0) {
+        CDaoDatabase db;
+        RunGuarded([&] { db.Open(m_strDbPath, FALSE, FALSE, ""); });
+        LayOutColumns(strTable, &db);
+        m_strSQL = ReadTable(strTable, &db);
+        if (db.IsOpen()) db.Close();
+    }
+
+    if (m_bReading) {
+        m_bReading = FALSE;
+        m_btnReading.SetWindowText("Start Reading MDB");
+        UpdateTableListState();
+        return;
+    }
+    m_bReading = TRUE;
+    m_btnReading.SetWindowText("STOP Reading MDB");
+    UpdateTableListState();
+    if (m_nTimerId == 0) StartTimer();
+}
+
+void CQuillmereDlg::OnToggleUpdating()
+{
+    CString strTable = GetSelectedTable();
+    if (strTable.IsEmpty()) return;
+
+    if (std::strcmp(strTable, m_strTable) != 0) {
+        if (m_db.IsOpen()) m_db.Close();
+        RunGuarded([&] { m_db.Open(m_strDbPath, FALSE, FALSE, ""); });
+        LayOutColumns(strTable, &m_db);
+        m_strSQL = ReadTable(strTable, &m_db);
+        if (m_db.IsOpen()) m_db.Close();
+    }
+
+    if (m_bUpdating) {
+        m_bUpdating = FALSE;
+        m_btnUpdating.SetWindowText("Start Updating MDB");
+        if (m_db.IsOpen()) m_db.Close();
+        UpdateTableListState();
+        return;
+    }
+    if (AfxMessageBox(kUpdateQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+    m_bUpdating = TRUE;
+    m_btnUpdating.SetWindowText("STOP Updating MDB");
+    UpdateTableListState();
+    // The connection is closed here: every other path that opens it closes
+    // it again, and the updating mode was off.
+    RunGuarded([&] {
+        if (!m_db.IsOpen()) m_db.Open(m_strDbPath, FALSE, FALSE, "");
+    });
+    if (m_nTimerId == 0) StartTimer();
+}
+
+void CQuillmereDlg::StartTimer()
+{
+    CString strInterval;
+    m_editInterval.GetWindowText(strInterval);
+    int nInterval = std::atoi(strInterval);
+    if (nInterval < 1) nInterval = kDefaultInterval;
+
+    const UINT nPeriod = static_cast<UINT>(nInterval) * kIntervalUnitMs;
+    m_nTimerId = static_cast<UINT>(SetTimer(kTimerEvent, nPeriod, nullptr));
+    if (m_nTimerId > 0) {
+        CString strShown;
+        strShown.Format("%d", nInterval);
+        m_editInterval.SetWindowText(strShown);
+    }
+}
+
+void CQuillmereDlg::OnTimer(UINT nIDEvent)
+{
+    if (nIDEvent == m_nTimerId) {
+        if (m_bReading) {
+            if (m_strSQL.IsEmpty()) {
+                LogMessage("no SQL string for Reading");
+            } else {
+                s_nReadTotal += static_cast<DWORD>(RefreshTable());
+                CString strTotal;
+                strTotal.Format("%lu rows", static_cast<unsigned long>(s_nReadTotal));
+                m_editReadRows.SetWindowText(strTotal);
+            }
+        } else {
+            s_nReadTotal = 0;
+        }
+
+        if (m_bUpdating) {
+            if (m_strSQL.IsEmpty()) {
+                LogMessage("no SQL string for Updating");
+            } else {
+                s_nUpdateTotal += static_cast<DWORD>(RewriteRecords());
+                CString strTotal;
+                strTotal.Format("%lu rows", static_cast<unsigned long>(s_nUpdateTotal));
+                m_editUpdateRows.SetWindowText(strTotal);
+            }
+        } else {
+            s_nUpdateTotal = 0;
+        }
+
+        if (!m_bReading && !m_bUpdating) {
+            KillTimer(m_nTimerId);
+            m_nTimerId = 0;
+        }
+    }
+    Default();
+}
+
+void CQuillmereDlg::StopModes()
+{
+    if (m_bReading) OnToggleReading();
+    if (m_bUpdating) OnToggleUpdating();
+    UpdateTableListState();
+}
