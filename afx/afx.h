@@ -21,7 +21,10 @@
 //   afxdc.h        CDC, CPaintDC, CClientDC, CWindowDC
 //   afxdlg.h       CDialog (own modal loop), CDataExchange, DDX_Control
 //   afxctrls.h     CStatic, CButton, CEdit, CListBox
-//   afxcmn.h       CListCtrl
+//   afxcmn.h       CListCtrl, CHeaderCtrl, CSpinButtonCtrl
+//   afxcombobox.h  CComboBox
+//   afxdatetimectrl.h CDateTimeCtrl
+//   afxtooltipctrl.h  CToolTipCtrl (a window's own tool-tip control)
 //   afxfiledlg.h   CFileDialog (the system's open and save dialogs)
 //   afxstrarray.h  CStringArray
 //   afxole.h       COleVariant, COleDateTime (automation values, over oleaut32)
@@ -42,6 +45,9 @@
 #include "afxdlg.h"
 #include "afxctrls.h"
 #include "afxcmn.h"
+#include "afxcombobox.h"
+#include "afxdatetimectrl.h"
+#include "afxtooltipctrl.h"
 #include "afxfiledlg.h"
 #include "afxstrarray.h"
 #include "afxole.h"

@@ -105,7 +105,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The header takeover; does nothing until the flat header exists.
+    // The header takeover: a CFlatHdrCtrl made over the list's header, deleted
+    // at WM_DESTROY (grid_editors.cpp).
     void AttachFlatHeader();
     void DestroyFlatHeader();
     // Moves the focus cell one column through a posted click.

@@ -1,0 +1,3 @@
+#include "afxdatetimectrl.h"
+
+IMPLEMENT_DYNAMIC(CDateTimeCtrl, CWnd)
