@@ -95,8 +95,20 @@ void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     pMemDC->SetWindowOrg(rcItem.left, rcItem.top);
     pMemDC->SelectObject(pTarget->GetCurrentFont());
     pMemDC->FillSolidRect(&rcItem, GetBkColor());
+    // Cells wholly outside what the target lets through would be copied
+    // nowhere: a wide row of many columns draws only the ones in view.
+    CRect rcVisible;
+    const int nClip = ::GetClipBox(lpDrawItemStruct->hDC, &rcVisible);
+    if (nClip == ERROR) rcVisible = rcItem;
+    else if (nClip == NULLREGION) rcVisible.SetRectEmpty();
     const int nColumns = GetColumnCount();
-    for (int c = 0; c < nColumns; ++c) DrawCell(nRow, c, pMemDC);
+    for (int c = 0; c < nColumns; ++c) {
+        CRect rcCell;
+        if (GetSubItemRect(nRow, c, LVIR_BOUNDS, rcCell) &&
+            (rcCell.right < rcVisible.left || rcCell.left > rcVisible.right))
+            continue;
+        DrawCell(nRow, c, pMemDC);
+    }
     DrawFocusCell(nRow, pMemDC);
     pTarget->BitBlt(rcItem.left, rcItem.top, nWidth, nHeight, pMemDC, rcItem.left, rcItem.top, SRCCOPY);
     pMemDC->RestoreDC(nSaved);

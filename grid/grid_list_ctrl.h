@@ -104,6 +104,10 @@ protected:
     afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
     DECLARE_MESSAGE_MAP()
 
+    // A text set to what the cell already shows is not passed on: the list
+    // would redraw the whole row for nothing (grid_text.cpp).
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 private:
     // The header takeover: a CFlatHdrCtrl made over the list's header, deleted
     // at WM_DESTROY (grid_editors.cpp).

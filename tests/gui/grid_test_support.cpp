@@ -51,6 +51,12 @@ void CRecordingGrid::DrawFocusCell(int nRow, CDC* pDC)
     CDLGridListCtrl::DrawFocusCell(nRow, pDC);
 }
 
+void CRecordingGrid::DrawCell(int nRow, int nCol, CDC* pDC)
+{
+    m_drawnColumns.push_back(nCol);
+    CDLGridListCtrl::DrawCell(nRow, nCol, pDC);
+}
+
 void CGridTestDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);

@@ -24,6 +24,7 @@ public:
     std::vector<int> m_columnClicks;      // OnColumnClick
     std::vector<std::string> m_itemHooks; // OnItemStateSet/OnItemStateChanged/OnItemChanged
     std::vector<int> m_drawnRows;         // rows drawn (DrawFocusCell ends each row)
+    std::vector<int> m_drawnColumns;      // columns of the cells drawn (DrawCell)
 
     // When set, the cell text comes from here instead of the list.
     std::function<CString(int nRow, int nCol)> m_textSource;
@@ -36,6 +37,7 @@ public:
     void OnItemStateChanged(int nRow, int nCol, UINT nOldState, UINT nNewState) override;
     void OnItemChanged(int nRow, int nCol) override;
     void DrawFocusCell(int nRow, CDC* pDC) override;
+    void DrawCell(int nRow, int nCol, CDC* pDC) override;
 };
 
 // The test dialog: the grid is bound like the viewer binds its grid; OK and

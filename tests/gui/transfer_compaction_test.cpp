@@ -49,6 +49,7 @@ protected:
     }
     void TearDown() override
     {
+        if (dlg.m_db.IsOpen()) dlg.m_db.Close();
         ViewerTest::TearDown();
         WIN32_FIND_DATAA found;
         HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -63,7 +64,7 @@ protected:
     {
         const std::string copy = files.Copy(fixture);
         const std::string path = folder + copy.substr(copy.rfind('\\'));
-        EXPECT_TRUE(::MoveFileA(copy.c_str(), path.c_str()));
+        EXPECT_TRUE(::MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
         dlg.OpenDatabase(path.c_str());
         return path;
     }
