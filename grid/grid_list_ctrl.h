@@ -105,7 +105,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     // A text set to what the cell already shows is not passed on: the list
-    // would redraw the whole row for nothing (grid_text.cpp).
+    // would redraw the whole row for nothing (grid_updates.cpp).
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -116,4 +116,5 @@ private:
     // Moves the focus cell one column through a posted click.
     void MoveFocusCell(BOOL bRight);
     void TakeFocus();
+    BOOL IsSameCellText(WPARAM wParam, const LVITEMA& item);
 };
