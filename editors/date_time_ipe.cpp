@@ -34,15 +34,7 @@ int CDateTimeIPE::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
 void CDateTimeIPE::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
-    if (nChar == VK_ESCAPE) {
-        m_bEscape = TRUE;
-        GetParent()->SetFocus();
-        return;
-    }
-    if (nChar == VK_RETURN) {
-        GetParent()->SetFocus();
-        return;
-    }
+    if (IpeEndOnEnterEscape(this, nChar, m_bEscape)) return;
     CDateTimeCtrl::OnChar(nChar, nRepCnt, nFlags);
 }
 

@@ -36,15 +36,7 @@ int CEditIPE::OnCreate(LPCREATESTRUCT lpCreateStruct)
 
 void CEditIPE::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
-    if (nChar == VK_ESCAPE) {
-        m_bEscape = TRUE;
-        GetParent()->SetFocus();
-        return;
-    }
-    if (nChar == VK_RETURN) {
-        GetParent()->SetFocus();
-        return;
-    }
+    if (IpeEndOnEnterEscape(this, nChar, m_bEscape)) return;
     CEdit::OnChar(nChar, nRepCnt, nFlags);
 }
 

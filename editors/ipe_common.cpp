@@ -34,3 +34,11 @@ BOOL IpeTranslateEnterEscape(MSG* pMsg)
     }
     return FALSE;
 }
+
+BOOL IpeEndOnEnterEscape(CWnd* pEditor, UINT nChar, BOOL& bEscape)
+{
+    if (nChar != VK_ESCAPE && nChar != VK_RETURN) return FALSE;
+    if (nChar == VK_ESCAPE) bEscape = TRUE;
+    pEditor->GetParent()->SetFocus();
+    return TRUE;
+}

@@ -22,6 +22,11 @@ void IpeTakeParentFont(CWnd* pEditor);
 // the dialog around the grid never sees it.
 BOOL IpeTranslateEnterEscape(MSG* pMsg);
 
+// WM_CHAR of the edit and date-time editors: Enter and Escape hand the focus
+// back to the grid, which ends the edit (Escape first marks it cancelled).
+// FALSE for every other character, which the control handles itself.
+BOOL IpeEndOnEnterEscape(CWnd* pEditor, UINT nChar, BOOL& bEscape);
+
 // new T(args...), with an allocation failure raised as the framework's
 // CMemoryException.
 template <class T, class... Args>

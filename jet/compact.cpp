@@ -1,5 +1,7 @@
 #include "jet/compact.h"
 
+#include "jet/compact_rebuild.h"
+
 #include "jet/bytes.h"
 #include "jet/catalogue.h"
 #include "jet/cursor.h"
@@ -84,8 +86,8 @@ void check_locale(const std::string& locale, const Header& header)
     if (at == std::string::npos) return;
     char* end = nullptr;
     const unsigned long lcid = std::strtoul(upper.c_str() + at + 7, &end, 0);
-    // The pages are kept as they are, so index keys stay in the source's
-    // sort order: another one cannot be given to the copy.
+    // Index keys are carried over as they are, so they stay in the
+    // source's sort order: another one cannot be given to the copy.
     if (end == upper.c_str() + at + 7 || lcid != header.lcid) throw invalid_argument();
 }
 
@@ -141,6 +143,8 @@ struct PageMaps {
     RowPointer free;
 };
 
+// The compaction that keeps every page number and row slot: what is used
+// when the rebuild does not carry a source over.
 class Compactor {
 public:
     explicit Compactor(Pager& pager) : pager_(pager), layout_(pager.layout()) {}
@@ -575,6 +579,21 @@ void write_pages(File& out, const std::vector<PageBytes>& pages, std::uint32_t c
     if (!out.flush()) throw disk_error();
 }
 
+// The rebuilt pages, encoded as they will be written, read back through a
+// second pager and compared with the source table by table.
+bool reads_back(Pager& source, const std::vector<PageBytes>& pages, const Header& header)
+{
+    const std::size_t page_size = header.layout().page_size;
+    std::vector<std::uint8_t> image(pages.size() * page_size);
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        std::uint8_t* at = image.data() + p * page_size;
+        std::memcpy(at, pages[p].data(), page_size);
+        encode_page(header.page_key, static_cast<std::uint32_t>(p), at, page_size);
+    }
+    Pager copy(File::in_memory(std::move(image)), header);
+    return compaction::reads_alike(source, copy);
+}
+
 }  // namespace
 
 CompactResult compact(const std::string& source, const std::string& destination, const std::string& locale,
@@ -597,6 +616,25 @@ CompactResult compact(const std::string& source, const std::string& destination,
         throw cannot_open_file(destination);
     }
     try {
+        // The full rebuild first; what it does not carry over (or finds
+        // odd) is left to the compaction that keeps every page in place,
+        // which also tells real damage apart.
+        CompactResult rebuilt;
+        std::vector<PageBytes> pages;
+        try {
+            pages = compaction::rebuild(pager, rebuilt);
+        } catch (const compaction::Unsupported&) {
+            pages.clear();
+        } catch (const Corrupt&) {
+            pages.clear();
+        } catch (const std::length_error&) {
+            pages.clear();
+        }
+        if (!pages.empty() && reads_back(pager, pages, header)) {
+            write_pages(*out, pages, static_cast<std::uint32_t>(pages.size()), header);
+            out.reset();
+            return rebuilt;
+        }
         Compactor compactor(pager);
         try {
             compactor.run();

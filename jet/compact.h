@@ -1,13 +1,21 @@
-// Compaction: a new database file holding what an existing one holds, with
-// the space of deleted rows, orphaned overflow and long-value rows and free
-// pages given back.
+// Compaction: a new database file holding what an existing one holds, and
+// nothing it no longer needs.
 //
-// Every page keeps its number and every row its slot, so no index, usage map
-// entry or row pointer has to change: inside each data page the dead rows
-// are dropped and the live ones packed again, an overflowed row is brought
-// back into its original slot when that page has room for it, pages left
-// with no live row leave their usage maps and become free, free pages are
-// zeroed and the free pages at the end of the file are left out.
+// The copy is rebuilt (compact_rebuild.h): pages numbered densely, every
+// table's live rows packed again in their order with overflowed rows stored
+// whole, deleted and orphaned rows and long values dropped, long values
+// packed per column, index pages carried over with their row pointers and
+// page links renumbered, usage maps and the global map written afresh.
+// Table definition pages keep their numbers, since they are the tables'
+// object Ids.
+//
+// A source the rebuild does not carry over (an index entry naming no live
+// row, an index page that would no longer hold its entries once renumbered,
+// ...) is compacted keeping every page number and row slot instead: inside
+// each data page the dead rows are dropped and the live ones packed again,
+// an overflowed row is brought back into its original slot when that page
+// has room for it, pages left with no live row leave their usage maps and
+// become free, free pages are zeroed and those at the end are left out.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +40,9 @@ struct CompactResult {
     std::uint32_t source_pages = 0;
     std::uint32_t pages = 0;             // pages of the new file
     std::uint32_t rows_reclaimed = 0;    // deleted and orphaned rows whose bytes went
-    std::uint32_t rows_brought_home = 0; // overflowed rows back in their original slot
-    std::uint32_t pages_freed = 0;       // data pages left without a live row
+    std::uint32_t rows_brought_home = 0; // overflowed rows stored whole again
+    std::uint32_t pages_freed = 0;       // pages the copy does without
+    bool renumbered = false;             // rebuilt with dense page numbers (else every page kept its number)
 };
 
 // Writes the compacted copy of `source` to `destination` (UTF-8 paths),

@@ -95,35 +95,36 @@ void CQuillmereDlg::StartTimer()
     }
 }
 
+namespace {
+// One mode's part of a tick: while the mode is on, its work (or, without
+// query text, the log line) and the new total shown; while it is off, the
+// total starts again from 0.
+template <class Work>
+void TickMode(CQuillmereDlg& dlg, BOOL bOn, DWORD& nTotal, CEdit& editTotal, const char* pszNoSql, Work&& work)
+{
+    if (!bOn) {
+        nTotal = 0;
+        return;
+    }
+    if (dlg.m_strSQL.IsEmpty()) {
+        dlg.LogMessage(pszNoSql);
+        return;
+    }
+    nTotal += static_cast<DWORD>(work());
+    CString strTotal;
+    strTotal.Format("%lu rows", static_cast<unsigned long>(nTotal));
+    editTotal.SetWindowText(strTotal);
+}
+} // namespace
+
 void CQuillmereDlg::OnTimer(UINT nIDEvent)
 {
     if (nIDEvent == m_nTimerId) {
-        if (m_bReading) {
-            if (m_strSQL.IsEmpty()) {
-                LogMessage("no SQL string for Reading");
-            } else {
-                s_nReadTotal += static_cast<DWORD>(RefreshTable());
-                CString strTotal;
-                strTotal.Format("%lu rows", static_cast<unsigned long>(s_nReadTotal));
-                m_editReadRows.SetWindowText(strTotal);
-            }
-        } else {
-            s_nReadTotal = 0;
-        }
-
-        if (m_bUpdating) {
-            if (m_strSQL.IsEmpty()) {
-                LogMessage("no SQL string for Updating");
-            } else {
-                s_nUpdateTotal += static_cast<DWORD>(RewriteRecords());
-                CString strTotal;
-                strTotal.Format("%lu rows", static_cast<unsigned long>(s_nUpdateTotal));
-                m_editUpdateRows.SetWindowText(strTotal);
-            }
-        } else {
-            s_nUpdateTotal = 0;
-        }
-
+        // Reading first: with both modes on, each tick reads, then writes.
+        TickMode(*this, m_bReading, s_nReadTotal, m_editReadRows, "no SQL string for Reading",
+                 [this] { return RefreshTable(); });
+        TickMode(*this, m_bUpdating, s_nUpdateTotal, m_editUpdateRows, "no SQL string for Updating",
+                 [this] { return RewriteRecords(); });
         if (!m_bReading && !m_bUpdating) {
             KillTimer(m_nTimerId);
             m_nTimerId = 0;

@@ -1,0 +1,739 @@
+#include "jet/compact_rebuild.h"
+
+#include "jet/bytes.h"
+#include "jet/catalogue.h"
+#include "jet/cursor.h"
+#include "jet/error.h"
+#include "jet/long_value.h"
+#include "jet/page_edit.h"
+#include "jet/row.h"
+#include "jet/table_definition.h"
+#include "jet/table_scan.h"
+#include "jet/usage_map.h"
+#include "jet/value.h"
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace jet::compaction {
+
+namespace {
+
+using PageBytes = std::vector<std::uint8_t>;
+
+constexpr std::int16_t kObjectLocalTable = 1;
+constexpr RowPointer kGlobalMap{1, 0};
+// A page with less room than this is left out of its free-space map: an
+// insert would hardly ever fit there.
+constexpr std::size_t kRoomWorthListing = 64;
+
+[[noreturn]] void unsupported() { throw Unsupported{}; }
+
+void put32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+void put16(std::uint8_t* p, std::size_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+std::uint32_t be32(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+void put_be32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+
+// Where the fields of an index page lie.
+struct IndexLayout {
+    std::size_t prev, next, tail, prefix, prefix_size, mask, mask_size, first;
+};
+
+IndexLayout index_layout(const Layout& l)
+{
+    return l.jet4() ? IndexLayout{12, 16, 20, 24, 2, 27, 453, 0x1E0} : IndexLayout{8, 12, 16, 20, 1, 22, 226, 0xF8};
+}
+
+// An index page's entries, each whole (the shared prefix put back).
+std::vector<PageBytes> index_entries(Bytes b, const IndexLayout& x, std::size_t& prefix, std::size_t& end)
+{
+    prefix = x.prefix_size == 2 ? le16(b.data() + x.prefix) : b[x.prefix];
+    std::vector<PageBytes> out;
+    std::size_t start = x.first;
+    for (std::size_t bit = 0; bit < x.mask_size * 8; ++bit) {
+        if (!(b[x.mask + bit / 8] & (1u << (bit % 8)))) continue;
+        const std::size_t stop = x.first + bit;
+        require(stop > start && stop <= b.size());
+        PageBytes entry;
+        if (!out.empty()) entry.assign(out.front().begin(), out.front().begin() + static_cast<std::ptrdiff_t>(prefix));
+        entry.insert(entry.end(), b.begin() + static_cast<std::ptrdiff_t>(start),
+                     b.begin() + static_cast<std::ptrdiff_t>(stop));
+        if (out.empty()) require(entry.size() >= prefix);
+        out.push_back(std::move(entry));
+        start = stop;
+    }
+    end = start;
+    return out;
+}
+
+// Stores the entries again with the prefix they still share (never longer
+// than the one they had, so a page that is read again gives the same bytes).
+void store_index_entries(PageBytes& page, const IndexLayout& x, const std::vector<PageBytes>& entries,
+                         std::size_t old_prefix, std::size_t old_end)
+{
+    std::size_t prefix = entries.empty() ? 0 : std::min(old_prefix, entries.front().size());
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        const auto [a, b] = std::mismatch(entries.front().begin(), entries.front().end(), entries[i].begin(),
+                                          entries[i].end());
+        prefix = std::min(prefix, static_cast<std::size_t>(a - entries.front().begin()));
+    }
+    std::fill(page.begin() + static_cast<std::ptrdiff_t>(x.mask), page.end(), std::uint8_t{0});
+    std::size_t at = x.first;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::size_t skip = i == 0 ? 0 : prefix;
+        const std::size_t n = entries[i].size() - skip;
+        // An entry that no longer fits, or one stored as nothing, would need
+        // the page split: not done here.
+        if (n == 0 || at + n > page.size() || at + n - x.first >= x.mask_size * 8) unsupported();
+        std::copy(entries[i].begin() + static_cast<std::ptrdiff_t>(skip), entries[i].end(),
+                  page.begin() + static_cast<std::ptrdiff_t>(at));
+        at += n;
+        const std::size_t bit = at - x.first;
+        page[x.mask + bit / 8] = static_cast<std::uint8_t>(page[x.mask + bit / 8] | (1u << (bit % 8)));
+    }
+    if (x.prefix_size == 2)
+        put16(page.data() + x.prefix, prefix);
+    else
+        page[x.prefix] = static_cast<std::uint8_t>(prefix);
+    // The free-space count moves by what the entries gained or lost.
+    const std::size_t free = le16(page.data() + 2);
+    require(free + old_end >= at);
+    put16(page.data() + 2, free + old_end - at);
+}
+
+// Offsets inside a logical table definition of the parts that hold page
+// and row references.
+struct DefinitionOffsets {
+    std::size_t real_indexes = 0;
+    std::size_t long_values = 0;
+};
+
+std::size_t skip_name(Bytes b, std::size_t at, const Layout& l)
+{
+    return l.jet4() ? at + 2 + u16_at(b, at) : at + 1 + u8_at(b, at);
+}
+
+DefinitionOffsets definition_offsets(Bytes b, const Layout& l)
+{
+    const std::uint16_t num_cols = u16_at(b, l.tdef_num_cols);
+    const std::uint32_t num_idx = u32_at(b, l.tdef_num_idx);
+    const std::uint32_t num_real_idx = u32_at(b, l.tdef_num_real_idx);
+    require(num_real_idx <= b.size() / l.real_index_size && num_idx <= b.size() / l.logical_index_size);
+    std::size_t at = l.tdef_variable_part + std::size_t{num_real_idx} * l.index_stats_size +
+                     std::size_t{num_cols} * l.column_size;
+    for (std::uint16_t i = 0; i < num_cols; ++i) at = skip_name(b, at, l);
+    DefinitionOffsets o;
+    o.real_indexes = at;
+    at += std::size_t{num_real_idx} * l.real_index_size + std::size_t{num_idx} * l.logical_index_size;
+    for (std::uint32_t i = 0; i < num_idx; ++i) at = skip_name(b, at, l);
+    o.long_values = at;
+    require(at <= b.size());
+    return o;
+}
+
+// The definition pages of every local table in the catalogue, the
+// catalogue's own first.
+std::vector<std::uint32_t> table_pages(Pager& pager)
+{
+    const TableDefinition objects = read_table_definition(pager, kCatalogPage);
+    std::vector<std::size_t> columns;
+    for (const char* name : {"Id", "Type"}) {
+        const Column* c = objects.find(name);
+        require(c != nullptr);
+        columns.push_back(static_cast<std::size_t>(c - objects.columns.data()));
+    }
+    Snapshot rows = read_snapshot(pager, objects, columns, UINT64_MAX);
+    std::vector<std::uint32_t> out{kCatalogPage};
+    for (; !rows.is_eof(); rows.move_next()) {
+        const Value id = rows.value(0);
+        const Value type = rows.value(1);
+        if (id.kind() != ValueKind::Long || type.kind() != ValueKind::Integer) continue;
+        if (type.integer() != kObjectLocalTable) continue;
+        const std::uint32_t page = static_cast<std::uint32_t>(id.long_integer()) & 0x00FFFFFFu;
+        if (page < 3 || page >= pager.page_count() || pager.page(page).type() != kPageTableDefinition) continue;
+        if (std::find(out.begin(), out.end(), page) == out.end()) out.push_back(page);
+    }
+    return out;
+}
+
+// Rows laid into new data pages of one owner, one page after another.
+struct Packer {
+    std::uint32_t owner = 0;
+    std::uint32_t page = 0;  // the page being filled; 0 before the first
+    std::vector<std::uint32_t> pages;
+};
+
+struct LongColumn {
+    std::size_t column = 0;  // in the definition's columns
+    Packer packer;
+};
+
+// Old row pointer -> new one, in old order.
+using RowMap = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+struct TableJob {
+    std::uint32_t page = 0;
+    TableDefinition def;
+    std::vector<std::uint32_t> chain;      // definition pages, old numbers
+    std::vector<std::uint32_t> new_chain;  // their new numbers
+    std::vector<std::uint32_t> roots;      // new root page per real index
+};
+
+class Rebuilder {
+public:
+    Rebuilder(Pager& pager, CompactResult& result)
+        : pager_(pager), l_(pager.layout()), x_(index_layout(l_)), result_(result)
+    {
+    }
+
+    std::vector<PageBytes> run()
+    {
+        const std::uint32_t n = pager_.page_count();
+        require(n > 2);
+        result_.source_pages = n;
+        std::vector<TableJob> tables;
+        for (const std::uint32_t page : table_pages(pager_)) {
+            TableJob t;
+            t.page = page;
+            t.def = read_table_definition(pager_, page);
+            tables.push_back(std::move(t));
+        }
+        // Page 0, the global map's page and every table's first definition
+        // page keep their numbers.
+        take(0);
+        take(1);
+        for (const TableJob& t : tables) take(t.page);
+        pager_.read_page(0, out_[0]);
+        pager_.read_page(1, out_[1]);
+        require(DataPage(pager_.page(1), l_).slot_count() > 0);
+
+        for (TableJob& t : tables) carry_table(t);
+        place_maps();
+        for (TableJob& t : tables) write_definition(t);
+        write_global_map();
+
+        for (PageBytes& p : out_)
+            if (p.empty()) p.assign(l_.page_size, 0);
+        result_.pages = static_cast<std::uint32_t>(out_.size());
+        result_.pages_freed = n > result_.pages ? n - result_.pages : 0;
+        result_.renumbered = true;
+        return std::move(out_);
+    }
+
+private:
+    void take(std::uint32_t page)
+    {
+        if (out_.size() <= page) {
+            out_.resize(page + 1);
+            taken_.resize(page + 1, 0);
+        }
+        require(!taken_[page]);
+        taken_[page] = 1;
+    }
+
+    std::uint32_t allocate()
+    {
+        while (cursor_ < taken_.size() && taken_[cursor_]) ++cursor_;
+        const std::uint32_t page = cursor_++;
+        take(page);
+        return page;
+    }
+
+    // The map plan an old map pointer stands for (null pointer: none).
+    std::set<std::uint32_t>* map_pages(RowPointer map)
+    {
+        if (map.raw() == 0) return nullptr;
+        const auto [at, added] = map_index_.emplace(map.raw(), maps_.size());
+        if (added) maps_.push_back({map.raw(), {}, 0});
+        return &maps_[at->second].pages;
+    }
+
+    std::uint32_t new_map(RowPointer map) const
+    {
+        if (map.raw() == 0) return 0;
+        return maps_[map_index_.at(map.raw())].now;
+    }
+
+    RowPointer place(Packer& k, Bytes bytes)
+    {
+        require(bytes.size() + 2 <= l_.page_size - l_.data_offsets);
+        if (k.page != 0) {
+            PageEditor e(out_[k.page], l_, false);
+            if (e.can_add(bytes.size())) return {k.page, static_cast<std::uint8_t>(e.add_row(bytes, 0))};
+        }
+        k.page = allocate();
+        k.pages.push_back(k.page);
+        out_[k.page] = PageEditor::empty_page(l_, k.owner);
+        PageEditor e(out_[k.page], l_, false);
+        return {k.page, static_cast<std::uint8_t>(e.add_row(bytes, 0))};
+    }
+
+    std::span<std::uint8_t> placed_row(RowPointer at)
+    {
+        PageEditor e(out_[at.page], l_, false);
+        return e.row(at.row);
+    }
+
+    // Adds a packer's pages to the owned map and those with room to the free map.
+    void list_pages(const Packer& k, RowPointer owned, RowPointer free)
+    {
+        std::set<std::uint32_t>* o = map_pages(owned);
+        std::set<std::uint32_t>* f = map_pages(free);
+        for (const std::uint32_t p : k.pages) {
+            if (o) o->insert(p);
+            if (f && le16(out_[p].data() + 2) >= kRoomWorthListing) f->insert(p);
+        }
+    }
+
+    // Counts the slots with bytes on the page: what was there to carry.
+    void count_stored(const DataPage& page)
+    {
+        for (unsigned i = 0; i < page.slot_count(); ++i) {
+            const RowSlot s = page.slot(i);
+            if (s.end > s.start) ++stored_;
+        }
+    }
+
+    void carry_table(TableJob& t)
+    {
+        const TableDefinition& d = t.def;
+        std::unordered_set<std::uint32_t> seen;
+        for (std::uint32_t p = t.page; p != 0; p = le32(pager_.page(p).bytes().data() + 4)) {
+            require(p < pager_.page_count() && seen.insert(p).second && pager_.page(p).type() == kPageTableDefinition);
+            t.chain.push_back(p);
+            t.new_chain.push_back(p == t.page ? p : allocate());
+        }
+
+        std::vector<std::uint32_t> data_pages;
+        if (d.owned_map.raw() != 0)
+            for (const std::uint32_t p : usage_map_pages(pager_, d.owned_map)) {
+                const Page page = pager_.page(p);
+                if (page.type() == kPageData && le32(page.bytes().data() + 4) == t.page) data_pages.push_back(p);
+            }
+        std::vector<LongColumn> long_columns;
+        std::unordered_set<std::uint32_t> lval_pages;
+        for (std::size_t i = 0; i < d.columns.size(); ++i) {
+            if (!d.columns[i].long_value()) continue;
+            long_columns.push_back({i, Packer{kLvalOwner, 0, {}}});
+            if (d.columns[i].long_value_owned_map.raw() != 0)
+                for (const std::uint32_t p : usage_map_pages(pager_, d.columns[i].long_value_owned_map)) {
+                    const Page page = pager_.page(p);
+                    if (page.type() == kPageData && le32(page.bytes().data() + 4) == kLvalOwner &&
+                        lval_pages.insert(p).second)
+                        count_stored(DataPage(page, l_));
+                }
+        }
+
+        RowSplitter splitter(d, l_);
+        std::vector<RowCell> cells;
+        Packer rows{t.page, 0, {}};
+        RowMap& map = row_maps_[t.page];
+        map.clear();
+        for (const std::uint32_t p : data_pages) {
+            const DataPage page(pager_.page(p), l_);
+            count_stored(page);
+            for (unsigned i = 0; i < page.slot_count(); ++i) {
+                const RowSlot slot = page.slot(i);
+                if (slot.deleted() || slot.overflow_target()) continue;
+                Bytes row = page.row(slot);
+                std::optional<DataPage> target;
+                if (slot.overflow_header()) {
+                    require(row.size() >= 4);
+                    const RowPointer at = RowPointer::from(le32(row.data()));
+                    require(at.page < pager_.page_count());
+                    target.emplace(pager_.page(at.page), l_);
+                    RowSlot target_slot;
+                    row = pointed_row(*target, at.row, &target_slot);
+                    require(!target_slot.overflow_header());
+                    ++result_.rows_brought_home;
+                    ++carried_;  // the header's own bytes are not carried either
+                }
+                PageBytes bytes(row.begin(), row.end());
+                if (!long_columns.empty()) {
+                    splitter.split(Bytes(bytes.data(), bytes.size()), cells);
+                    for (LongColumn& c : long_columns) {
+                        const RowCell& cell = cells[c.column];
+                        if (!cell.present || cell.data.size() < kLongValueHeaderSize) continue;
+                        carry_long_value(c, bytes.data() + (cell.data.data() - bytes.data()));
+                    }
+                }
+                const RowPointer now = place(rows, Bytes(bytes.data(), bytes.size()));
+                ++carried_;
+                map.emplace_back(RowPointer{p, static_cast<std::uint8_t>(i)}.raw(), now.raw());
+            }
+        }
+        list_pages(rows, d.owned_map, d.free_map);
+        for (const LongColumn& c : long_columns)
+            list_pages(c.packer, d.columns[c.column].long_value_owned_map, d.columns[c.column].long_value_free_map);
+
+        t.roots.assign(d.real_indexes.size(), 0);
+        for (std::size_t i = 0; i < d.real_indexes.size(); ++i) t.roots[i] = carry_index(t, d.real_indexes[i], map);
+        result_.rows_reclaimed = static_cast<std::uint32_t>(stored_ > carried_ ? stored_ - carried_ : 0);
+    }
+
+    // Copies a long value's LVAL rows into the column's new pages and points
+    // the header (in the row being carried) at them.
+    void carry_long_value(LongColumn& c, std::uint8_t* header)
+    {
+        const std::uint32_t word = le32(header);
+        const std::size_t length = word & kLongValueLengthMask;
+        const auto form = static_cast<LongValueForm>(word & ~kLongValueLengthMask);
+        if (form == LongValueForm::Inline) return;
+        RowPointer at = RowPointer::from(le32(header + 4));
+        if (form == LongValueForm::SingleRow) {
+            put32(header + 4, carry_lval_row(c, at).raw());
+            return;
+        }
+        require(form == LongValueForm::Chain);
+        if (lval_map_.count(at.raw())) unsupported();  // a chain two values share
+        std::size_t collected = 0;
+        RowPointer first{}, previous{};
+        std::unordered_set<std::uint32_t> seen;
+        while (collected < length) {
+            require(at.raw() != 0 && seen.insert(at.raw()).second);
+            const RowPointer now = carry_lval_row(c, at);
+            const std::span<std::uint8_t> row = placed_row(now);
+            require(row.size() >= 4);
+            collected += row.size() - 4;
+            const RowPointer next = RowPointer::from(le32(row.data()));
+            put32(row.data(), 0);
+            if (previous.raw() != 0)
+                put32(placed_row(previous).data(), now.raw());
+            else
+                first = now;
+            previous = now;
+            at = next;
+        }
+        put32(header + 4, first.raw());
+    }
+
+    RowPointer carry_lval_row(LongColumn& c, RowPointer at)
+    {
+        const auto known = lval_map_.find(at.raw());
+        if (known != lval_map_.end()) return RowPointer::from(known->second);
+        require(at.page < pager_.page_count());
+        const DataPage page(pager_.page(at.page), l_);
+        require(page.owner() == kLvalOwner);
+        const RowPointer now = place(c.packer, pointed_row(page, at.row));
+        lval_map_.emplace(at.raw(), now.raw());
+        ++carried_;
+        return now;
+    }
+
+    // Carries every page of an index tree over, in their old order, with the
+    // row pointers of its entries and its page links renumbered. Returns the
+    // new root page.
+    std::uint32_t carry_index(const TableJob& t, const RealIndex& index, const RowMap& rows)
+    {
+        std::set<std::uint32_t>* listed = map_pages(index.usage_map);
+        if (index.root_page == 0) return 0;
+        std::set<std::uint32_t> tree;
+        std::vector<std::uint32_t> todo{index.root_page};
+        while (!todo.empty()) {
+            const std::uint32_t p = todo.back();
+            todo.pop_back();
+            if (p == 0 || !tree.insert(p).second) continue;
+            require(p < pager_.page_count());
+            const Page page = pager_.page(p);
+            const Bytes b = page.bytes();
+            if ((page.type() != kPageIndexNode && page.type() != kPageIndexLeaf) || le32(b.data() + 4) != t.page)
+                unsupported();
+            std::size_t prefix = 0, end = 0;
+            if (page.type() == kPageIndexNode)
+                for (const PageBytes& e : index_entries(b, x_, prefix, end)) {
+                    require(e.size() >= 8);
+                    todo.push_back(be32(e.data() + e.size() - 4));
+                }
+            for (const std::size_t link : {x_.prev, x_.next, x_.tail}) todo.push_back(le32(b.data() + link));
+        }
+        std::unordered_map<std::uint32_t, std::uint32_t> renumbered;
+        for (const std::uint32_t p : tree) renumbered[p] = allocate();
+        const auto page_of = [&](std::uint32_t p) -> std::uint32_t {
+            if (p == 0) return 0;
+            const auto found = renumbered.find(p);
+            if (found == renumbered.end()) unsupported();
+            return found->second;
+        };
+        for (const std::uint32_t p : tree) {
+            PageBytes& out = out_[renumbered[p]];
+            pager_.read_page(p, out);
+            std::size_t prefix = 0, end = 0;
+            std::vector<PageBytes> entries = index_entries(Bytes(out.data(), out.size()), x_, prefix, end);
+            const bool node = out[0] == kPageIndexNode;
+            for (PageBytes& e : entries) {
+                require(e.size() >= (node ? 8u : 4u));
+                std::uint8_t* row = e.data() + e.size() - (node ? 8 : 4);
+                const std::uint32_t old = be32(row);
+                put_be32(row, node ? row_at_or_before(rows, old) : row_at(rows, old));
+                if (node) put_be32(row + 4, page_of(be32(row + 4)));
+            }
+            store_index_entries(out, x_, entries, prefix, end);
+            for (const std::size_t link : {x_.prev, x_.next, x_.tail}) put32(out.data() + link, page_of(le32(out.data() + link)));
+            if (listed) listed->insert(renumbered[p]);
+        }
+        return page_of(index.root_page);
+    }
+
+    // A leaf entry names a live row: its new pointer.
+    static std::uint32_t row_at(const RowMap& rows, std::uint32_t old)
+    {
+        const auto at = std::lower_bound(rows.begin(), rows.end(), std::make_pair(old, std::uint32_t{0}));
+        if (at == rows.end() || at->first != old) unsupported();
+        return at->second;
+    }
+
+    // A node entry bounds its subtree and may name a row deleted since:
+    // the last live row at or before it bounds the same entries.
+    static std::uint32_t row_at_or_before(const RowMap& rows, std::uint32_t old)
+    {
+        const auto at = std::upper_bound(rows.begin(), rows.end(), std::make_pair(old, UINT32_MAX));
+        return at == rows.begin() ? 0 : std::prev(at)->second;
+    }
+
+    // A usage map row of `length` bytes listing `pages`: inline when they fit
+    // its bitmap, otherwise a reference map with new bitmap pages.
+    PageBytes map_row(std::size_t length, const std::set<std::uint32_t>& pages)
+    {
+        if (length < 5) unsupported();
+        PageBytes row(length, 0);
+        const std::uint32_t first = pages.empty() ? 0 : *pages.begin() & ~7u;
+        if (pages.empty() || *pages.rbegin() - first < (length - 5) * 8) {
+            put32(row.data() + 1, first);
+            for (const std::uint32_t p : pages) row[5 + (p - first) / 8] |= static_cast<std::uint8_t>(1u << ((p - first) % 8));
+            return row;
+        }
+        row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+        const std::uint32_t per_page = (l_.page_size - 4) * 8;
+        for (const std::uint32_t p : pages) {
+            const std::size_t j = p / per_page;
+            if (1 + 4 * (j + 1) > length) unsupported();
+            std::uint32_t bitmap = le32(row.data() + 1 + 4 * j);
+            if (bitmap == 0) {
+                bitmap = allocate();
+                out_[bitmap] = bitmap_page();
+                put32(row.data() + 1 + 4 * j, bitmap);
+            }
+            const std::uint32_t bit = p % per_page;
+            out_[bitmap][4 + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8));
+        }
+        return row;
+    }
+
+    PageBytes bitmap_page() const
+    {
+        PageBytes page(l_.page_size, 0);
+        page[0] = kPageUsageMap;
+        page[1] = 0x01;
+        return page;
+    }
+
+    // Every map row the tables use, written afresh: those on the global
+    // map's page in place, the others packed into new pages.
+    void place_maps()
+    {
+        Packer packer{0, 0, {}};
+        for (MapPlan& m : maps_) {
+            const RowPointer old = RowPointer::from(m.old);
+            require(old.page < pager_.page_count());
+            const DataPage page(pager_.page(old.page), l_);
+            const std::size_t length = pointed_row(page, old.row).size();
+            const PageBytes row = map_row(length, m.pages);
+            if (old.page == kGlobalMap.page) {
+                if (old.row == kGlobalMap.row) unsupported();
+                std::ranges::copy(row, placed_row(old).begin());
+                m.now = m.old;
+            } else {
+                m.now = place(packer, Bytes(row.data(), row.size())).raw();
+            }
+        }
+    }
+
+    // The definition with its maps, index roots and chain renumbered.
+    void write_definition(const TableJob& t)
+    {
+        PageBytes logical;
+        for (const std::uint32_t p : t.chain) {
+            const Bytes b = pager_.page(p).bytes();
+            logical.insert(logical.end(), b.begin() + (logical.empty() ? 0 : 8), b.end());
+        }
+        const Bytes b(logical.data(), logical.size());
+        const DefinitionOffsets o = definition_offsets(b, l_);
+        put32(logical.data() + l_.tdef_owned_map, new_map(t.def.owned_map));
+        put32(logical.data() + l_.tdef_free_map, new_map(t.def.free_map));
+        for (std::size_t i = 0; i < t.def.real_indexes.size(); ++i) {
+            std::uint8_t* d = logical.data() + o.real_indexes + i * l_.real_index_size;
+            require(o.real_indexes + (i + 1) * l_.real_index_size <= logical.size());
+            put32(d + (l_.jet4() ? 34 : 30), new_map(t.def.real_indexes[i].usage_map));
+            put32(d + (l_.jet4() ? 38 : 34), t.roots[i]);
+        }
+        for (std::size_t at = o.long_values; u16_at(b, at) != 0xFFFF; at += 10) {
+            require(at + 10 <= logical.size());
+            put32(logical.data() + at + 2, new_map(RowPointer::from(le32(logical.data() + at + 2))));
+            put32(logical.data() + at + 6, new_map(RowPointer::from(le32(logical.data() + at + 6))));
+        }
+        std::size_t from = 0;
+        for (std::size_t k = 0; k < t.chain.size(); ++k) {
+            PageBytes& out = out_[t.new_chain[k]];
+            pager_.read_page(t.chain[k], out);
+            const std::size_t skip = k == 0 ? 0 : 8;
+            std::copy(logical.begin() + static_cast<std::ptrdiff_t>(from),
+                      logical.begin() + static_cast<std::ptrdiff_t>(from + out.size() - skip),
+                      out.begin() + static_cast<std::ptrdiff_t>(skip));
+            from += out.size() - skip;
+            put32(out.data() + 4, k + 1 < t.chain.size() ? t.new_chain[k + 1] : 0);
+        }
+    }
+
+    // The global map: a set bit is a free page. Every page of the new file
+    // is in use but the gaps left below the definition pages that kept
+    // their numbers.
+    void write_global_map()
+    {
+        const std::span<std::uint8_t> row = placed_row(kGlobalMap);
+        require(row.size() >= 5);
+        const auto is_free = [&](std::uint64_t p) { return p >= out_.size() || (p >= 2 && !taken_[p]); };
+        if (row[0] == static_cast<std::uint8_t>(UsageMapType::Inline)) {
+            const std::uint32_t first = le32(row.data() + 1);
+            const std::uint64_t bits = (row.size() - 5) * 8;
+            if (first <= 2 && first + bits >= out_.size()) {
+                for (std::uint64_t i = 0; i < bits; ++i) {
+                    const std::uint8_t bit = static_cast<std::uint8_t>(1u << (i % 8));
+                    row[5 + i / 8] = static_cast<std::uint8_t>(is_free(first + i) ? row[5 + i / 8] | bit : row[5 + i / 8] & ~bit);
+                }
+                return;
+            }
+        }
+        // A reference map, with bitmap pages enough for the whole file
+        // (they count among its pages).
+        const std::uint32_t per_page = (l_.page_size - 4) * 8;
+        std::vector<std::uint32_t> bitmaps;
+        while (std::uint64_t{bitmaps.size()} * per_page < out_.size()) {
+            if (1 + 4 * (bitmaps.size() + 1) > row.size()) unsupported();
+            bitmaps.push_back(allocate());
+        }
+        const std::span<std::uint8_t> again = placed_row(kGlobalMap);
+        std::fill(again.begin(), again.end(), std::uint8_t{0});
+        again[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+        for (std::size_t j = 0; j < bitmaps.size(); ++j) {
+            PageBytes page = bitmap_page();
+            for (std::uint32_t i = 0; i < per_page; ++i)
+                if (is_free(std::uint64_t{j} * per_page + i)) page[4 + i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
+            out_[bitmaps[j]] = std::move(page);
+            put32(again.data() + 1 + 4 * j, bitmaps[j]);
+        }
+    }
+
+    struct MapPlan {
+        std::uint32_t old = 0;
+        std::set<std::uint32_t> pages;  // new numbers
+        std::uint32_t now = 0;
+    };
+
+    Pager& pager_;
+    const Layout& l_;
+    const IndexLayout x_;
+    CompactResult& result_;
+    std::vector<PageBytes> out_;
+    std::vector<std::uint8_t> taken_;
+    std::uint32_t cursor_ = 2;
+    std::deque<MapPlan> maps_;  // stable: plans are referred to while others are added
+    std::unordered_map<std::uint32_t, std::size_t> map_index_;
+    std::unordered_map<std::uint32_t, RowMap> row_maps_;
+    std::unordered_map<std::uint32_t, std::uint32_t> lval_map_;
+    std::uint64_t stored_ = 0;   // source slots with bytes, on the pages carried from
+    std::uint64_t carried_ = 0;  // of those, the ones carried (or folded into their row)
+};
+
+}  // namespace
+
+std::vector<std::vector<std::uint8_t>> rebuild(Pager& pager, CompactResult& result)
+{
+    return Rebuilder(pager, result).run();
+}
+
+namespace {
+
+// A row with the long-value pointers of its memo and OLE columns zeroed,
+// and those values as they read.
+struct ComparableRow {
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::vector<std::uint8_t>> long_values;
+};
+
+ComparableRow comparable(Pager& pager, RowSplitter& splitter, const std::vector<std::size_t>& long_columns,
+                         std::vector<RowCell>& cells, Bytes row)
+{
+    ComparableRow out{std::vector<std::uint8_t>(row.begin(), row.end()), {}};
+    if (long_columns.empty()) return out;
+    splitter.split(row, cells);
+    for (const std::size_t c : long_columns) {
+        const RowCell& cell = cells[c];
+        if (!cell.present || cell.data.size() < kLongValueHeaderSize) continue;
+        std::fill_n(out.bytes.begin() + (cell.data.data() - row.data()) + 4, 4, std::uint8_t{0});
+        out.long_values.emplace_back();
+        read_long_value(pager, cell.data, out.long_values.back());
+    }
+    return out;
+}
+
+}  // namespace
+
+bool reads_alike(Pager& source, Pager& copy)
+{
+    try {
+        const std::vector<std::uint32_t> tables = table_pages(source);
+        if (table_pages(copy) != tables) return false;
+        std::vector<RowCell> cells;
+        for (const std::uint32_t page : tables) {
+            const TableDefinition a = read_table_definition(source, page);
+            const TableDefinition b = read_table_definition(copy, page);
+            if (a.columns.size() != b.columns.size() || a.real_indexes.size() != b.real_indexes.size()) return false;
+            std::vector<std::size_t> long_columns;
+            for (std::size_t i = 0; i < a.columns.size(); ++i)
+                if (a.columns[i].long_value()) long_columns.push_back(i);
+            RowSplitter split_a(a, source.layout()), split_b(b, copy.layout());
+            std::vector<ComparableRow> rows;
+            scan_rows(source, a, [&](Bytes row) {
+                rows.push_back(comparable(source, split_a, long_columns, cells, row));
+                return true;
+            });
+            std::size_t at = 0;
+            bool alike = true;
+            scan_rows(copy, b, [&](Bytes row) {
+                const ComparableRow mine = comparable(copy, split_b, long_columns, cells, row);
+                alike = at < rows.size() && mine.bytes == rows[at].bytes && mine.long_values == rows[at].long_values;
+                ++at;
+                return alike;
+            });
+            if (!alike || at != rows.size()) return false;
+        }
+        return true;
+    } catch (const Corrupt&) {
+        return false;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+}  // namespace jet::compaction
