@@ -26,6 +26,7 @@
 //   afxdatetimectrl.h CDateTimeCtrl
 //   afxtooltipctrl.h  CToolTipCtrl (a window's own tool-tip control)
 //   afxfiledlg.h   CFileDialog (the system's open and save dialogs)
+//   afxwaitcursor.h CWaitCursor (the hourglass while a command works)
 //   afxstrarray.h  CStringArray
 //   afxole.h       COleVariant, COleDateTime (automation values, over oleaut32)
 //   afxapp.h       CWinThread, CWinApp, AfxGetApp/AfxGetThread/AfxGetMainWnd, AfxMessageBox
@@ -49,6 +50,7 @@
 #include "afxdatetimectrl.h"
 #include "afxtooltipctrl.h"
 #include "afxfiledlg.h"
+#include "afxwaitcursor.h"
 #include "afxstrarray.h"
 #include "afxole.h"
 #include "afxapp.h"

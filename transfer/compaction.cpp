@@ -1,7 +1,6 @@
 // "Repair DB": the database named by the path label compacted into a
 // temporary file beside it, which then takes the database's place.
 #include "quillmere_dlg.h"
-#include "afxwaitcursor.h"
 
 namespace {
 const char kCompactLocale[] = ";LANGID=0x0409;CP=1252;COUNTRY=0";
