@@ -152,7 +152,7 @@ public:
     void run()
     {
         load();
-        for (const std::uint32_t t : table_pages()) note_table(t);
+        for (const std::uint32_t t : compaction::table_pages(pager_)) note_table(t);
         for (TableState& t : tables_) find_live_rows(t);
         for (TableState& t : tables_) rebuild_table_pages(t);
         rebuild_long_value_pages();
@@ -194,32 +194,6 @@ private:
     {
         require(in_file(page));
         referenced_[page] = 1;
-    }
-
-    // The definition pages of every local table in the catalogue, the
-    // catalogue's own first.
-    std::vector<std::uint32_t> table_pages()
-    {
-        const TableDefinition objects = read_table_definition(pager_, kCatalogPage);
-        std::vector<std::size_t> columns;
-        for (const char* name : {"Id", "Type"}) {
-            const Column* c = objects.find(name);
-            require(c != nullptr);
-            columns.push_back(static_cast<std::size_t>(c - objects.columns.data()));
-        }
-        Snapshot rows = read_snapshot(pager_, objects, columns, UINT64_MAX);
-        std::vector<std::uint32_t> out{kCatalogPage};
-        for (; !rows.is_eof(); rows.move_next()) {
-            const Value id = rows.value(0);
-            const Value type = rows.value(1);
-            if (id.kind() != ValueKind::Long || type.kind() != ValueKind::Integer) continue;
-            if (type.integer() != kObjectLocalTable) continue;
-            const std::uint32_t page = static_cast<std::uint32_t>(id.long_integer()) & 0x00FFFFFFu;
-            // An entry that names no definition has no pages to keep.
-            if (!in_file(page) || page < 2 || pages_[page][0] != kPageTableDefinition) continue;
-            if (std::find(out.begin(), out.end(), page) == out.end()) out.push_back(page);
-        }
-        return out;
     }
 
     // Marks a usage map's row, its bitmap pages and the pages it lists; returns those pages.

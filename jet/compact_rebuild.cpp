@@ -152,30 +152,6 @@ DefinitionOffsets definition_offsets(Bytes b, const Layout& l)
     return o;
 }
 
-// The definition pages of every local table in the catalogue, the
-// catalogue's own first.
-std::vector<std::uint32_t> table_pages(Pager& pager)
-{
-    const TableDefinition objects = read_table_definition(pager, kCatalogPage);
-    std::vector<std::size_t> columns;
-    for (const char* name : {"Id", "Type"}) {
-        const Column* c = objects.find(name);
-        require(c != nullptr);
-        columns.push_back(static_cast<std::size_t>(c - objects.columns.data()));
-    }
-    Snapshot rows = read_snapshot(pager, objects, columns, UINT64_MAX);
-    std::vector<std::uint32_t> out{kCatalogPage};
-    for (; !rows.is_eof(); rows.move_next()) {
-        const Value id = rows.value(0);
-        const Value type = rows.value(1);
-        if (id.kind() != ValueKind::Long || type.kind() != ValueKind::Integer) continue;
-        if (type.integer() != kObjectLocalTable) continue;
-        const std::uint32_t page = static_cast<std::uint32_t>(id.long_integer()) & 0x00FFFFFFu;
-        if (page < 3 || page >= pager.page_count() || pager.page(page).type() != kPageTableDefinition) continue;
-        if (std::find(out.begin(), out.end(), page) == out.end()) out.push_back(page);
-    }
-    return out;
-}
 
 // Rows laid into new data pages of one owner, one page after another.
 struct Packer {
@@ -666,6 +642,29 @@ private:
 };
 
 }  // namespace
+
+std::vector<std::uint32_t> table_pages(Pager& pager)
+{
+    const TableDefinition objects = read_table_definition(pager, kCatalogPage);
+    std::vector<std::size_t> columns;
+    for (const char* name : {"Id", "Type"}) {
+        const Column* c = objects.find(name);
+        require(c != nullptr);
+        columns.push_back(static_cast<std::size_t>(c - objects.columns.data()));
+    }
+    Snapshot rows = read_snapshot(pager, objects, columns, UINT64_MAX);
+    std::vector<std::uint32_t> out{kCatalogPage};
+    for (; !rows.is_eof(); rows.move_next()) {
+        const Value id = rows.value(0);
+        const Value type = rows.value(1);
+        if (id.kind() != ValueKind::Long || type.kind() != ValueKind::Integer) continue;
+        if (type.integer() != kObjectLocalTable) continue;
+        const std::uint32_t page = static_cast<std::uint32_t>(id.long_integer()) & 0x00FFFFFFu;
+        if (page < 3 || page >= pager.page_count() || pager.page(page).type() != kPageTableDefinition) continue;
+        if (std::find(out.begin(), out.end(), page) == out.end()) out.push_back(page);
+    }
+    return out;
+}
 
 std::vector<std::vector<std::uint8_t>> rebuild(Pager& pager, CompactResult& result)
 {

@@ -36,6 +36,10 @@ struct Unsupported {};
 // damage and Unsupported as above; `result` gets the figures.
 std::vector<std::vector<std::uint8_t>> rebuild(Pager& pager, CompactResult& result);
 
+// The definition pages of every local table in the catalogue, the
+// catalogue's own first; entries that name no definition page are left out.
+std::vector<std::uint32_t> table_pages(Pager& pager);
+
 // Whether every table of `copy` reads as in `source`: the same tables, and
 // the same rows in the same order, byte for byte but for where their long
 // values lie, with the same long values. The rebuilt image is read back so
