@@ -135,8 +135,19 @@ bool Dynaset::update()
     bool written = false;
     if (!s.pending.empty()) {
         s.changes.clear();
-        for (const auto& p : s.pending) s.changes.push_back(p.second);
-        written = guarded([&] { return s.writer.update(s.rows[s.position], s.changes); });
+        for (const auto& p : s.pending) {
+            s.changes.push_back(p.second);
+            s.changes.back().seen = &s.current[p.first];
+        }
+        try {
+            written = guarded([&] { return s.writer.update(s.rows[s.position], s.changes); });
+        } catch (const Error& e) {
+            // The record changed under this cursor: the edit ends and the
+            // record is read again, so that a new edit starts from what the
+            // other user wrote.
+            if (e.number() == kDataChanged) load();
+            throw;
+        }
         for (const auto& p : s.pending) s.current[p.first] = p.second.value;
     }
     s.editing = false;

@@ -68,7 +68,10 @@ public:
     // Writes the fields set since edit() to the file and ends the edit (see
     // RecordWriter::update for what is written, and the errors). On failure
     // the edit stays open. Returns whether the file was written: a field set
-    // to the value it holds writes nothing.
+    // to the value it holds writes nothing. When another user changed a field
+    // being set since this cursor read the record, nothing is written and
+    // Error kDataChanged is thrown ("Data has changed; operation stopped.");
+    // the edit ends and the record is read again.
     bool update();
     // Ends the edit without writing.
     void cancel_update();

@@ -32,6 +32,7 @@ enum ErrorNumber : int {
     kFieldTooSmall = 3163,
     kFieldCannotBeUpdated = 3164,
     kRecordDeleted = 3167,
+    kDataChanged = 3197,  // "Data has changed; operation stopped."
     kCouldNotUpdateLocked = 3218,
     kCouldNotUpdateLockedBy = 3260,
     kItemNotFound = 3265,

@@ -56,11 +56,17 @@ bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes
     splitter.split(row, cells_);
 
     changed_.clear();
+    bool overtaken = false;
     for (const FieldChange& ch : changes) {
         decode_field(pager_, table_.columns.at(ch.column), cells_[ch.column], stored_);
-        if (!(stored_ == ch.value)) changed_.push_back(&ch);
+        if (stored_ == ch.value) continue;
+        // Another user changed the field since the writer read it: writing
+        // now would put back a value that is no longer there.
+        if (ch.seen && !(stored_ == *ch.seen)) overtaken = true;
+        changed_.push_back(&ch);
     }
     if (changed_.empty()) return false;
+    if (overtaken) throw Error(kDataChanged, "Data has changed; operation stopped.");
 
     if (table_.table_type != 'N') throw read_only();  // the catalogue is the engine's own
     for (const FieldChange* ch : changed_) {

@@ -16,6 +16,9 @@ namespace jet {
 struct FieldChange {
     std::size_t column = 0;  // index into the definition's columns
     Value value;             // already of the column's kind (convert_for_column)
+    // The value the writer last saw in the field, when it read the record;
+    // null when it does not matter what the field holds now.
+    const Value* seen = nullptr;
 };
 
 class RecordWriter {
@@ -36,7 +39,9 @@ public:
     // Throws: "Record is deleted."; "Cannot update 'NAME'; field not
     // updateable." for a change to a column of an index (index entries are
     // not rewritten); "Cannot update. Database or object is read-only." for a
-    // system table; the errors of locking, conversion and size.
+    // system table; "Data has changed; operation stopped." when a field to
+    // be changed no longer holds the value its change says was seen there;
+    // the errors of locking, conversion and size.
     bool update(RowPointer at, const std::vector<FieldChange>& changes);
 
 private:

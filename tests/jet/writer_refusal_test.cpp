@@ -154,3 +154,70 @@ TEST(WriterRefusals, RecordDeletedByAnotherProgram)
     d.move_next();
     EXPECT_EQ(d.value(1).text(), u"two");
 }
+
+// Two users of one file: the second changes fields after the first has read
+// the record. A write of the first user that would put back a value that is
+// gone is refused whole; fields the other user left alone, and values the
+// other user already wrote, go through.
+TEST(WriterRefusals, FieldsChangedByAnotherUserSinceTheRead)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("NflSummary.mdb");
+    jet::Database first(file);
+    jet::Database second(file);
+    const std::string sql = "SELECT TOP 1000 [GameId], [HomeScore], [AwayScore], [Notes] FROM Games";
+    jet::Dynaset mine = first.open_dynaset(sql);
+    jet::Dynaset theirs = second.open_dynaset(sql);
+    auto score = [](int n) {
+        jet::Value v;
+        v.set_integer(static_cast<std::int16_t>(n));
+        return v;
+    };
+    // `theirs` reads the record afresh before each change; `mine` does not.
+    auto change = [&](jet::Dynaset& d, std::initializer_list<std::pair<int, jet::Value>> fields) {
+        if (&d == &theirs) d.move_first();
+        d.edit();
+        for (const auto& [f, v] : fields) d.set_value(f, v);
+        return d.update();
+    };
+    auto stopped = [&](std::initializer_list<std::pair<int, jet::Value>> fields) {
+        try {
+            change(mine, fields);
+        } catch (const jet::Error& e) {
+            EXPECT_EQ(e.number(), jet::kDataChanged);
+            EXPECT_EQ(e.description(), "Data has changed; operation stopped.");
+            EXPECT_FALSE(mine.editing());
+            return true;
+        }
+        return false;
+    };
+    const jet::Value home = mine.value(1);
+    const jet::Value away = mine.value(2);
+
+    // The viewer's same-value write of a field changed since the read.
+    ASSERT_TRUE(change(theirs, {{1, score(99)}, {3, text_value("Overtime")}}));
+    auto before = read_file(std::filesystem::u8path(file));
+    EXPECT_TRUE(stopped({{1, home}}));
+    EXPECT_EQ(read_file(std::filesystem::u8path(file)), before);
+    // The record was read again: the next edit starts from the file.
+    EXPECT_EQ(mine.value(1), score(99));
+    EXPECT_EQ(mine.value(3), text_value("Overtime"));
+    EXPECT_FALSE(change(mine, {{1, score(99)}, {2, away}}));
+
+    // A field the other user left alone goes through; theirs stays.
+    ASSERT_TRUE(change(theirs, {{2, score(50)}}));
+    EXPECT_TRUE(change(mine, {{1, score(100)}}));
+    // The value the other user already wrote is no conflict.
+    ASSERT_TRUE(change(theirs, {{1, score(7)}}));
+    EXPECT_FALSE(change(mine, {{1, score(7)}}));
+    // One stale field stops the whole update: nothing of it is written.
+    before = read_file(std::filesystem::u8path(file));
+    EXPECT_TRUE(stopped({{1, score(8)}, {2, away}}));
+    EXPECT_EQ(read_file(std::filesystem::u8path(file)), before);
+
+    jet::Database third(file);
+    jet::Dynaset check = third.open_dynaset(sql);
+    EXPECT_EQ(check.value(1), score(7));
+    EXPECT_EQ(check.value(2), score(50));
+    EXPECT_EQ(check.value(3), text_value("Overtime"));
+}
