@@ -69,6 +69,35 @@ int CQuillmereDlg::RefreshTable()
     return nDone;
 }
 
+namespace {
+// Keeps a window from drawing while rows are taken off and put on, and has
+// it drawn whole afterwards. A list repaints and rescrolls for every row
+// inserted while it draws (under Wine a thousand rows take half a minute,
+// against a tenth of a second held).
+class CHeldRedraw {
+public:
+    explicit CHeldRedraw(CWnd& wnd) : m_wnd(wnd) {}
+    void Hold()
+    {
+        if (m_bHeld) return;
+        m_wnd.SendMessage(WM_SETREDRAW, FALSE, 0);
+        m_bHeld = true;
+    }
+    ~CHeldRedraw()
+    {
+        if (!m_bHeld) return;
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(m_wnd.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    CHeldRedraw(const CHeldRedraw&) = delete;
+    CHeldRedraw& operator=(const CHeldRedraw&) = delete;
+
+private:
+    CWnd& m_wnd;
+    bool m_bHeld = false;
+};
+} // namespace
+
 void CQuillmereDlg::FillGridRows(CDaoRecordset& rs, int& nDone)
 {
     long nRecords = 0;
@@ -78,11 +107,18 @@ void CQuillmereDlg::FillGridRows(CDaoRecordset& rs, int& nDone)
         rs.MoveFirst();
     }
 
+    // Only a change in the number of rows (a first read, a table that grew
+    // or shrank) is drawn in one go; a tick over the same rows draws the
+    // cells that changed as they change.
+    CHeldRedraw held(m_grid);
+
     // The grid gets as many rows as there are records, taken off and put on at the top.
     while (m_grid.SendMessage(LVM_GETITEMCOUNT, 0, 0) > nRecords) {
+        held.Hold();
         if (!m_grid.SendMessage(LVM_DELETEITEM, 0, 0)) break;
     }
     while (m_grid.SendMessage(LVM_GETITEMCOUNT, 0, 0) < nRecords) {
+        held.Hold();
         if (m_grid.InsertItem(LVIF_TEXT, 0, "", 0, 0, 0, 0) < 0) AfxThrowMemoryException();
     }
 
