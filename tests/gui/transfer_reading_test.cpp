@@ -93,6 +93,28 @@ TEST_F(Reading, SurplusRowsGoFromTheTopAndMissingOnesComeInAtTheTop)
     EXPECT_EQ(Column(0), Lines({"1", "2", "3", "4", "5"}));
 }
 
+// Rows put on while the grid does not draw: afterwards it is whole to be
+// drawn again, and it draws changes again.
+TEST_F(Reading, TheGridDrawsAgainAfterRowsComeAndGo)
+{
+    OpenCopy("rows.mdb");
+    dlg.m_grid.UpdateWindow();
+    ReadOnce("Big1500");
+    for (const char* table : {"Big1500", "Four"}) {
+        if (std::string(table) == "Four") ReadOnce("Four");
+        ASSERT_TRUE(::IsWindowVisible(dlg.m_grid.m_hWnd)) << table;
+        RECT client, dirty;
+        ::GetClientRect(dlg.m_grid.m_hWnd, &client);
+        ASSERT_TRUE(::GetUpdateRect(dlg.m_grid.m_hWnd, &dirty, FALSE)) << table;
+        EXPECT_TRUE(::EqualRect(&client, &dirty)) << table;
+        dlg.m_grid.UpdateWindow();
+        ASSERT_FALSE(::GetUpdateRect(dlg.m_grid.m_hWnd, &dirty, FALSE));
+        dlg.m_grid.SetItemText(0, 1, "changed");
+        EXPECT_TRUE(::GetUpdateRect(dlg.m_grid.m_hWnd, &dirty, FALSE)) << table;
+        dlg.m_grid.UpdateWindow();
+    }
+}
+
 TEST_F(Reading, AnEmptyTableEmptiesTheGrid)
 {
     OpenCopy("rows.mdb");
