@@ -6,9 +6,11 @@ namespace jet {
 
 namespace {
 
+// Read afresh, not from the cache: other users add rows to LVAL pages, and
+// a row that was read just now may point to one a cached copy lacks.
 Bytes lval_row(Pager& pager, RowPointer at, Page& keep)
 {
-    keep = pager.page(at.page);
+    keep = pager.fresh_page(at.page);
     const DataPage page(keep, pager.layout());
     require(page.owner() == kLvalOwner);
     return pointed_row(page, at.row);

@@ -2,16 +2,28 @@
 // run several processes on one file and for measuring.
 //
 //   jetload rewrite FILE TABLE [--seconds S | --passes N] [--toggle] [--lock-timeout MS]
-//       Rewrites every field of up to 1000 records with the value it holds,
-//       one edit/update per field, pass after pass. With --toggle each field
-//       is first changed to a value of the same stored length (see
-//       alternative()) and then set back, so that the file really changes.
-//       Prints "rewrite: P passes, U updates, W written" at the end.
-//   jetload read FILE TABLE [--seconds S | --passes N] [--toggle]
+//                  [--conflicts-ok] [--last N]
+//       Rewrites every field of up to 1000 records (with --last, of the last
+//       N of them) with the value it holds, one edit/update per field, pass
+//       after pass. With --toggle each field is first changed to a value of
+//       the same stored length (see alternative()) and then set back, so
+//       that the file really changes.
+//       With --conflicts-ok, meeting another user (a lock held past the
+//       timeout, or a field changed since the record was read) is told on
+//       stderr and counted, and the pass goes on with the next field (or
+//       record, when the record could not be read); under --toggle a field
+//       whose setting back failed keeps its alternative. Prints
+//       "rewrite: P passes, U updates, W written, C conflicts" at the end.
+//   jetload read FILE TABLE [--seconds S | --passes N] [--toggle | --changing]
+//       [--conflicts-ok]
 //       Reads the same records again and again and checks every value
 //       against the first read (with --toggle, the first value or its
-//       alternative). Prints "read: P passes, R records, M mismatches" at
-//       the end.
+//       alternative). With --changing the table is one others change: only
+//       the number of records and their first field (the key) are checked,
+//       and a read that meets another user's lock is told on stderr and
+//       counted, as with --conflicts-ok. Prints "read: P passes, R records,
+//       M mismatches, C conflicts" at the end (passes that met a lock are
+//       not counted as passes).
 //   jetload hold FILE TABLE --seconds S [--read | --write]
 //       Holds the lock of the page of the table's first record for S seconds,
 //       as a reader does (shared) or as a writer does (the default).
@@ -32,9 +44,11 @@
 #include "jet/table_scan.h"
 #include "jet/text.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,13 +62,18 @@ struct Options {
     double seconds = 0;
     long passes = 1;
     bool toggle = false;
+    bool changing = false;
+    bool conflicts_ok = false;
     jet::LockMode hold_mode = jet::LockMode::Exclusive;
     long lock_timeout_ms = -1;
+    std::size_t last = 0;  // rewrite: only the last N records; 0: all
 };
 
 int usage()
 {
-    std::fputs("usage: jetload rewrite|read FILE TABLE [--seconds S | --passes N] [--toggle] [--lock-timeout MS]\n"
+    std::fputs("usage: jetload rewrite FILE TABLE [--seconds S | --passes N] [--toggle] [--lock-timeout MS]\n"
+               "                      [--conflicts-ok] [--last N]\n"
+               "       jetload read FILE TABLE [--seconds S | --passes N] [--toggle | --changing] [--conflicts-ok]\n"
                "       jetload hold FILE TABLE --seconds S [--read | --write]\n"
                "       (read and hold: [--ready FILE])\n"
                "       jetload compare FILE ORIGINAL TABLE [--toggle]\n"
@@ -153,38 +172,98 @@ bool running(const Options& o, Clock::time_point start, long done)
     return done < o.passes;
 }
 
+// Another user in the way: a lock held past the timeout (for reading or for
+// writing), or a field changed in the file since this user read its record.
+bool is_conflict(const jet::Error& e)
+{
+    return e.number() == jet::kCouldNotUpdateLocked || e.number() == jet::kCouldNotUpdateLockedBy ||
+           e.number() == jet::kDataChanged;
+}
+
+// Conflicts with other users, where they are part of the load rather than
+// failures: each is told on stderr and counted.
+class Conflicts {
+public:
+    explicit Conflicts(bool tolerated) : tolerated_(tolerated) {}
+
+    // Whether `e` is a conflict to go on after (counted and told); anything
+    // else is the caller's to rethrow.
+    bool tolerate(const jet::Error& e)
+    {
+        if (!tolerated_ || !is_conflict(e)) return false;
+        ++count_;
+        std::fprintf(stderr, "%s\n", e.description().c_str());
+        return true;
+    }
+    long count() const { return count_; }
+
+private:
+    bool tolerated_;
+    long count_ = 0;
+};
+
+// One edit/update setting field `i` of the current record to `value`.
+bool write_field(jet::Dynaset& d, int i, const jet::Value& value)
+{
+    d.edit();
+    d.set_value(i, value);
+    return d.update();
+}
+
 int rewrite(const Options& o)
 {
     jet::Database db(o.file);
     if (o.lock_timeout_ms >= 0) db.set_lock_timeout(std::chrono::milliseconds(o.lock_timeout_ms));
     const std::string sql = query_for(db, o.table);
     const jet::TableDefinition def = db.table_definition(o.table);
+    Conflicts conflicts(o.conflicts_ok);
     long passes = 0, updates = 0, written = 0;
     jet::Value value;
+    // Rewrites field `i` of the current record; a conflict leaves it (and,
+    // under --toggle, maybe its alternative) and the edit is over.
+    const auto field = [&](jet::Dynaset& d, int i) {
+        try {
+            d.read(i, value);
+            if (o.toggle) {
+                const jet::Value other = alternative(value, def.columns[static_cast<std::size_t>(i)]);
+                if (!(other == value)) {
+                    ++updates;
+                    written += write_field(d, i, other) ? 1 : 0;
+                }
+            }
+            ++updates;
+            written += write_field(d, i, value) ? 1 : 0;
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+            if (d.editing()) d.cancel_update();
+        }
+    };
     const auto start = Clock::now();
     while (running(o, start, passes)) {
-        jet::Dynaset d = db.open_dynaset(sql);
-        for (; !d.is_eof(); d.move_next()) {
-            for (int i = 0; i < d.field_count(); ++i) {
-                d.read(i, value);
-                if (o.toggle) {
-                    const jet::Value other = alternative(value, def.columns[static_cast<std::size_t>(i)]);
-                    if (!(other == value)) {
-                        d.edit();
-                        d.set_value(i, other);
-                        written += d.update() ? 1 : 0;
-                        ++updates;
-                    }
-                }
-                d.edit();
-                d.set_value(i, value);
-                written += d.update() ? 1 : 0;
-                ++updates;
+        ++passes;
+        std::optional<jet::Dynaset> d;
+        try {
+            d.emplace(db.open_dynaset(sql));
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+            continue;
+        }
+        // A record that could not be read for a lock is passed over.
+        const std::size_t first = o.last > 0 && d->size() > o.last ? d->size() - o.last : 0;
+        for (bool loaded = true; !d->is_eof();) {
+            if (loaded && d->position() >= first)
+                for (int i = 0; i < d->field_count(); ++i) field(*d, i);
+            try {
+                d->move_next();
+                loaded = true;
+            } catch (const jet::Error& e) {
+                if (!conflicts.tolerate(e)) throw;
+                loaded = false;
             }
         }
-        ++passes;
     }
-    std::printf("rewrite: %ld passes, %ld updates, %ld written\n", passes, updates, written);
+    std::printf("rewrite: %ld passes, %ld updates, %ld written, %ld conflicts\n", passes, updates, written,
+                conflicts.count());
     return 0;
 }
 
@@ -216,6 +295,20 @@ long mismatches(const Records& got, const Records& expected, const std::vector<c
     return bad;
 }
 
+// The first fields (the keys) of `got` that differ from `expected`'s, and
+// a difference in the number of records.
+long key_mismatches(const Records& got, const Records& expected)
+{
+    long bad = got.size() == expected.size() ? 0 : 1;
+    if (bad) std::fprintf(stderr, "%zu records instead of %zu\n", got.size(), expected.size());
+    for (std::size_t r = 0; r < got.size() && r < expected.size(); ++r) {
+        if (got[r].empty() || got[r][0] == expected[r][0]) continue;
+        if (bad < 5) std::fprintf(stderr, "record %zu has another key\n", r + 1);
+        ++bad;
+    }
+    return bad;
+}
+
 int read(const Options& o)
 {
     jet::Database db(o.file);
@@ -223,17 +316,31 @@ int read(const Options& o)
     const jet::TableDefinition def = db.table_definition(o.table);
     std::vector<const jet::Column*> columns;
     for (const jet::Column& c : def.columns) columns.push_back(&c);
-    const Records first = read_all(db, sql);
+    Conflicts conflicts(o.conflicts_ok || o.changing);
+    // One pass; false when a conflict stopped it.
+    const auto pass = [&](Records& out) {
+        try {
+            out = read_all(db, sql);
+            return true;
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+            return false;
+        }
+    };
+    Records first;
+    while (!pass(first)) {}
     signal_ready(o);
     long passes = 0, records = 0, bad = 0;
+    Records now;
     const auto start = Clock::now();
     while (running(o, start, passes)) {
-        const Records now = read_all(db, sql);
-        bad += mismatches(now, first, columns, o.toggle);
+        if (!pass(now)) continue;
+        bad += o.changing ? key_mismatches(now, first) : mismatches(now, first, columns, o.toggle);
         records += static_cast<long>(now.size());
         ++passes;
     }
-    std::printf("read: %ld passes, %ld records, %ld mismatches\n", passes, records, bad);
+    std::printf("read: %ld passes, %ld records, %ld mismatches, %ld conflicts\n", passes, records, bad,
+                conflicts.count());
     return bad == 0 ? 0 : 1;
 }
 
@@ -290,6 +397,10 @@ int main(int argc, char** argv)
         const bool has_next = i + 1 < args.size();
         if (a == "--toggle")
             o.toggle = true;
+        else if (a == "--changing")
+            o.changing = true;
+        else if (a == "--conflicts-ok")
+            o.conflicts_ok = true;
         else if (a == "--read")
             o.hold_mode = jet::LockMode::Shared;
         else if (a == "--write")
@@ -300,6 +411,8 @@ int main(int argc, char** argv)
             o.passes = std::atol(args[++i].c_str());
         else if (a == "--ready" && has_next)
             o.ready = args[++i];
+        else if (a == "--last" && has_next)
+            o.last = static_cast<std::size_t>(std::max(0L, std::atol(args[++i].c_str())));
         else if (a == "--lock-timeout" && has_next)
             o.lock_timeout_ms = std::atol(args[++i].c_str());
         else if (a.rfind("--", 0) == 0)
@@ -307,7 +420,7 @@ int main(int argc, char** argv)
         else
             plain.push_back(a);
     }
-    if (plain.empty()) return usage();
+    if (plain.empty() || (o.toggle && o.changing)) return usage();
     o.command = plain[0];
     const std::size_t want = o.command == "compare" ? 4 : 3;
     // compact FILE DESTINATION: the destination travels as `original`.

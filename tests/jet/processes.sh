@@ -41,28 +41,7 @@ cp "$fixtures/perf.mdb" "$db"
 cp "$fixtures/perf.mdb" "$original"
 failures=0
 
-win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
-load() { $runner "$jetload" "$@"; }
-# Background processes are started without a function around them, so that
-# $! is the program's own process (the Wine wrapper execs Wine).
-fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
-hash() { sha256sum "$1" | cut -d' ' -f1; }
-# Waits until FILE exists (up to 120 s: a Wine prefix may be starting).
-wait_for() {
-  for _ in $(seq 1 1200); do
-    [ -e "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-# Kills a process started here and the processes it started (by their ids:
-# under Wine the program runs as a child of the wrapper).
-kill_tree() {
-  local child
-  for child in $(pgrep -P "$1"); do kill_tree "$child"; done
-  kill -9 "$1" 2>/dev/null
-}
-ldb_gone() { [ ! -e "$work/perf.ldb" ] || fail "the lock file $work/perf.ldb is still there"; }
+source "$(dirname "$0")/process_common.sh"
 
 case "$mode" in
 concurrent)
@@ -88,7 +67,7 @@ concurrent)
     grep -q '^read: [1-9][0-9]* passes, [0-9]* records, 0 mismatches' "$work/read.out" ||
       fail "$variant: the reader saw other values"
     [ "$(hash "$db")" = "$before" ] || fail "$variant: the file changed"
-    ldb_gone
+    ldb_gone "$db"
   done
   ;;
 kill)
@@ -99,9 +78,8 @@ kill)
     [ $((i % 2)) = 0 ] && flag="--toggle"  # every other run changes the file for real
     $runner "$jetload" rewrite "$(win "$db")" Perf20 --seconds 600 $flag >/dev/null 2>"$work/write.err" &
     writer=$!
-    # A random moment of a pass (a Wine process takes longer to start).
-    if [ -n "$runner" ]; then sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 1.5 + r / 32768 * 3 }')"
-    else sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.1 + r / 32768 * 0.6 }')"; fi
+    # A random moment of a pass.
+    sleep_into_pass 0.1 0.6
     kill_tree "$writer"
     wait "$writer" 2>/dev/null
     # The database opens and holds the same records.
@@ -119,7 +97,7 @@ kill)
   # lock file left by the killed processes is gone.
   load rewrite "$(win "$db")" Perf20 --passes 1 >/dev/null 2>"$work/write.err" || fail "clean pass: $(cat "$work/write.err")"
   load compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 || fail "after the kills: $(cat "$work/compare.out")"
-  ldb_gone
+  ldb_gone "$db"
   echo "kill: $count processes killed; $(tr -d '\r' <"$work/compare.out")"
   ;;
 compact)
@@ -130,8 +108,7 @@ compact)
     rm -f "$copy"
     $runner "$jetload" compact "$(win "$db")" "$(win "$copy")" --seconds 600 >/dev/null 2>"$work/compact.err" &
     compactor=$!
-    if [ -n "$runner" ]; then sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 1.5 + r / 32768 * 3 }')"
-    else sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.05 + r / 32768 * 0.6 }')"; fi
+    sleep_into_pass 0.05 0.6
     kill_tree "$compactor"
     wait "$compactor" 2>/dev/null
     [ "$(hash "$db")" = "$before" ] || fail "kill $i: the source changed"
@@ -161,7 +138,7 @@ compact)
   load compare "$(win "$copy")" "$(win "$original")" Perf20 >"$work/compare.out" 2>&1 ||
     fail "the copy: $(cat "$work/compare.out")"
   [ "$(hash "$db")" = "$before" ] || fail "the source changed"
-  ldb_gone
+  ldb_gone "$db"
   echo "compact: $count processes killed; $(tr -d '\r' <"$work/compact.out"); $(tr -d '\r' <"$work/compare.out")"
   ;;
 conflict)
@@ -188,7 +165,7 @@ conflict)
       fail "after the holder ended: $(cat "$work/write.err")"
   done
   [ "$(hash "$db")" = "$(hash "$original")" ] || fail "the file changed"
-  ldb_gone
+  ldb_gone "$db"
   ;;
 *)
   echo "unknown mode $mode"

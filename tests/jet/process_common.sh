@@ -1,0 +1,43 @@
+# Shared by the scripts that run several processes on one database file
+# (tests/jet/processes.sh, tests/reliability/*.sh); sourced, not run.
+#
+# Expects: $jetload (the load program), $runner (empty, or the Wine wrapper
+# that runs a Windows build's programs, whose file names are then Z: paths)
+# and $failures (a count, usually 0 at the start).
+
+# The name of a file as the programs see it.
+win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
+load() { $runner "$jetload" "$@"; }
+# Background processes are started without a function around them, so that
+# $! is the program's own process (the Wine wrapper execs Wine).
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+hash() { sha256sum "$1" | cut -d' ' -f1; }
+# Waits until FILE exists (up to 120 s: a Wine prefix may be starting).
+wait_for() {
+  for _ in $(seq 1 1200); do
+    [ -e "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Kills a process started here and the processes it started (by their ids:
+# under Wine the program runs as a child of the wrapper).
+kill_tree() {
+  local child
+  for child in $(pgrep -P "$1"); do kill_tree "$child"; done
+  kill -9 "$1" 2>/dev/null
+}
+# Sleeps for a random moment between FROM and FROM + SPAN seconds.
+sleep_random() {
+  sleep "$(awk -v r="$RANDOM" -v from="$1" -v span="$2" 'BEGIN { printf "%.2f", from + r / 32768 * span }')"
+}
+# Sleeps for a random moment of a pass started just now: a Wine process
+# takes longer to start. FROM and SPAN are the native figures.
+sleep_into_pass() {
+  if [ -n "$runner" ]; then sleep_random 1.5 3; else sleep_random "$1" "$2"; fi
+}
+# The lock file of DATABASE (NAME.mdb -> NAME.ldb) must be gone.
+ldb_gone() {
+  local ldb="${1%.*}.ldb"
+  [ ! -e "$ldb" ] || fail "the lock file $ldb is still there"
+}
