@@ -92,6 +92,12 @@ int main(int argc, char** argv)
                     "(%.2fx the copy, %.2fx the flushed copy), median of %d\n",
                     name.c_str(), static_cast<std::uintmax_t>(fs::file_size(source)),
                     static_cast<std::uintmax_t>(fs::file_size(compacted)), c, s, k, k / c, k / s, rounds);
+        const char* wanted = std::getenv("QM_FIGURES");
+        if (wanted && *wanted == '1') {
+            const std::string stem = fs::path(name).stem().string();
+            std::printf("figure compact.%s.ms %.3f\nfigure compact.%s.copy_flush_ms %.3f\n", stem.c_str(), k,
+                        stem.c_str(), s);
+        }
         if (k > 3 * s) worst = 1;
         (void)r;
     }

@@ -73,6 +73,7 @@ function main() {
 
     const floor = timeProcess(timer, "/bin/true", [], runs, () => 0).ms;
     const rows = [];
+    const figures = []; // QM_FIGURES=1: "figure NAME VALUE" lines for bench/all.sh
     let met = true;
     for (const c of CASES) {
       const file = path.join(work, c.file);
@@ -84,6 +85,9 @@ function main() {
         if (r.records !== c.records) throw new Error(`${who} read ${r.records} records of ${c.table}, not ${c.records}`);
       }
       const ratio = exp.ms / jet.ms;
+      if (process.env.QM_FIGURES === "1")
+        for (const [who, r] of [["jetdump", jet], ["mdbexport", exp], ["mdbreader", reader]])
+          figures.push(`figure scan.${c.table}.${who}_ms ${r.ms.toFixed(3)}`);
       if (ratio < TARGET) met = false;
       rows.push([`${c.file} ${c.table}`, String(c.records), jet.ms.toFixed(1), exp.ms.toFixed(1),
         reader.ms.toFixed(1), `${ratio.toFixed(2)}x`, `${(reader.ms / jet.ms).toFixed(2)}x`]);
@@ -97,6 +101,7 @@ function main() {
     console.log(`Starting a process (/bin/true) takes ${floor.toFixed(1)} ms here; it is part of both process figures.\n`);
     console.log(line(header));
     for (const r of rows) console.log(line(r));
+    for (const f of figures) console.log(f);
     console.log(`\nTarget, jetdump at least ${TARGET}x faster than mdb-export on each table: ${met ? "met" : "NOT met"}`);
   } finally {
     fs.rmSync(work, { recursive: true, force: true });

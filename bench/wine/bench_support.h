@@ -1,6 +1,10 @@
-// What the Windows benchmarks share: a millisecond clock and handling the
-// messages that are waiting.
+// What the Windows benchmarks share: a millisecond clock, handling the
+// messages that are waiting, and the figure lines of bench/all.sh.
 #pragma once
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "afx.h"
 
 // Milliseconds from an arbitrary start, from the performance counter.
@@ -25,4 +29,12 @@ inline void Pump()
         ::DispatchMessageA(&msg);
     }
     AfxDeleteTempMaps();
+}
+
+// With QM_FIGURES=1 in the environment, prints "figure NAME VALUE" for
+// bench/all.sh to collect.
+inline void Figure(const std::string& name, double value)
+{
+    const char* wanted = std::getenv("QM_FIGURES");
+    if (wanted && *wanted == '1') std::printf("figure %s %.3f\n", name.c_str(), value);
 }

@@ -1,0 +1,97 @@
+#!/usr/bin/env node
+// Turns the "figure NAME VALUE" lines the benchmarks print (QM_FIGURES=1)
+// into one table: every figure beside what it is measured against, its
+// target and whether the target is met. Reads the lines on standard input,
+// prints a Markdown table.
+//
+//   node table.mjs "MACHINE DESCRIPTION" < figures
+
+import fs from "node:fs";
+
+const figures = new Map();
+for (const line of fs.readFileSync(0, "utf8").split("\n")) {
+  const m = /^figure (\S+) (\S+)$/.exec(line.trim());
+  if (m) figures.set(m[1], Number(m[2]));
+}
+const get = (name) => figures.get(name);
+
+const ms = (v) => (v >= 100 ? v.toFixed(0) : v >= 10 ? v.toFixed(1) : v.toFixed(2)) + " ms";
+const perSecond = (v) => Math.round(v).toLocaleString("en-US").replace(/,/g, " ") + "/s";
+const times = (v) => v.toFixed(2) + "×";
+// A figure against a limit it keeps well under reads better as a fraction.
+const ofLimit = (v, limit) => (v / limit >= 0.1 ? `${times(v / limit)} the target` : `1/${Math.round(limit / v)} of the target`);
+
+// Each row: what is measured, our figure, what it is set against, the
+// ratio, the target, and whether it is met (null: reported, no target).
+const rows = [];
+function row(what, ours, against, ratio, target, met) {
+  rows.push([what, ours, against, ratio, target, met === null ? "reported" : met ? "met" : "not met"]);
+}
+
+for (const table of ["Perf20", "Perf240", "PlayerStats"]) {
+  const jet = get(`scan.${table}.jetdump_ms`);
+  const exp = get(`scan.${table}.mdbexport_ms`);
+  const reader = get(`scan.${table}.mdbreader_ms`);
+  if (jet === undefined || exp === undefined) continue;
+  row(`Scan of ${table}, every record (process, natively)`, ms(jet),
+    `mdb-export ${ms(exp)}; mdb-reader ${reader === undefined ? "–" : ms(reader)}`,
+    `${times(exp / jet)} faster`, "≥ 3× faster than mdb-export", exp / jet >= 3);
+}
+
+for (const [table, limit] of [["Perf20", 20], ["Perf240", 100]]) {
+  const tick = get(`viewer.${table}.tick_ms`);
+  if (tick === undefined) continue;
+  const live = get(`viewer.${table}.live_tick_ms`);
+  const db = get(`viewer.${table}.db_ms`);
+  row(`Reading tick of ${table} in the viewer, under Wine (grid drawn)`, ms(tick),
+    `50 values changed: ${ms(live)}; database part: ${ms(db)}`, ofLimit(tick, limit),
+    `≤ ${limit} ms`, tick <= limit);
+}
+for (const table of ["Perf20", "Perf240"]) {
+  const first = get(`viewer.${table}.first_read_ms`);
+  if (first !== undefined)
+    row(`First "Read Once" of ${table} (1000 rows put in the grid), under Wine`, ms(first), "–", ofLimit(first, 1000),
+      "≤ 1000 ms", first <= 1000);
+}
+
+const native = get("native.updates_per_s");
+if (native !== undefined)
+  row("Update pass of Perf20, 20 000 field updates (engine, natively)", perSecond(native),
+    `${ms(get("native.pass_ms"))} a pass`, `${times(native / 200000)} the target`, "≥ 200 000/s (a pass per 100 ms tick)",
+    native >= 200000);
+const wine = get("wine.updates_per_s");
+if (wine !== undefined)
+  row("Update pass of Perf20 (engine, under Wine)", perSecond(wine), `${ms(get("wine.pass_ms"))} a pass`,
+    native !== undefined ? `${times(native / wine)} slower than natively` : "–", "reported", null);
+for (const table of ["Perf20", "Perf240"]) {
+  const v = get(`viewer.${table}.updates_per_s`);
+  if (v !== undefined)
+    row(`Update pass of ${table} through the viewer, under Wine`, perSecond(v),
+      `${ms(get(`viewer.${table}.pass_ms`))} a pass`, "–", "reported", null);
+}
+
+for (const name of ["perf", "NflSummary"]) {
+  const c = get(`compact.${name}.ms`);
+  const copy = get(`compact.${name}.copy_flush_ms`);
+  if (c === undefined || copy === undefined) continue;
+  row(`Compaction of ${name}.mdb (natively)`, ms(c), `copy + flush ${ms(copy)}`, times(c / copy), "≤ 3× the copy",
+    c <= 3 * copy);
+}
+
+const open = [["native.open_ms", "engine, natively"], ["wine.open_ms", "engine, under Wine"],
+  ["viewer.open_ms", "the viewer, tables listed, under Wine"]];
+for (const [key, how] of open) {
+  const v = get(key);
+  if (v !== undefined)
+    row(`Open + catalogue of NflSummary.mdb (${how})`, ms(v), "–", ofLimit(v, 100), "≤ 100 ms", v <= 100);
+}
+
+const header = ["Measurement", "Quillmere", "Against", "Ratio", "Target", ""];
+const line = (cells) => `| ${cells.join(" | ")} |`;
+console.log(`Measured ${new Date().toISOString().slice(0, 10)} on ${process.argv[2] ?? "this machine"}.\n`);
+console.log(line(header));
+console.log(line(header.map(() => "---")));
+for (const r of rows) console.log(line(r));
+const missing = rows.length === 0;
+if (missing) console.log("\n(no figures were printed)");
+process.exitCode = missing ? 1 : 0;
