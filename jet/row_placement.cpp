@@ -50,6 +50,8 @@ std::span<std::uint8_t> map_row(HeldPages& held, const Layout& layout, RowPointe
     return page.row(at.row);
 }
 
+[[noreturn]] void resource_exceeded() { throw Error(kSystemResourceExceeded, "System resource exceeded."); }
+
 RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const PageMaps& maps, Bytes row,
                        std::uint16_t flags)
 {
@@ -57,7 +59,7 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
     AllocationLock allocation(pager.locks());
     pager.refresh();  // the file's size now, and maps as they are now
     const std::uint32_t number = pager.page_count();
-    if (number > 0xFFFFFEu) throw Error(kSystemResourceExceeded, "System resource exceeded.");
+    if (number > 0xFFFFFEu) resource_exceeded();
 
     // Each map's row page, then the bitmap pages a reference map changed.
     std::vector<std::uint32_t> global_pages{kGlobalMap.page}, owned_pages{maps.owned.page}, free_pages;
@@ -66,27 +68,40 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
         touched->push_back(page);
         return &held.lock(page);
     };
+    // Bitmap pages the owned map needs to take the page, appended after it.
+    std::vector<std::uint32_t> added;
+    auto add_bitmap = [&]() -> std::pair<std::uint32_t, std::vector<std::uint8_t>*> {
+        const std::uint32_t at = number + 1 + static_cast<std::uint32_t>(added.size());
+        added.push_back(at);
+        return {at, &held.adopt(at, {})};
+    };
     // Record the page in the maps in memory first: a map that cannot take it
     // refuses the change before anything is written.
     const auto ps = static_cast<std::uint32_t>(layout.page_size);
     touched = &owned_pages;
-    if (!set_usage_map_bit(map_row(held, layout, maps.owned), number, true, ps, bitmap))
-        throw Error(kSystemResourceExceeded, "System resource exceeded.");
+    const std::span<std::uint8_t> owned = map_row(held, layout, maps.owned);
+    if (!set_usage_map_bit(owned, number, true, ps, bitmap) && !extend_usage_map(owned, number, ps, add_bitmap))
+        resource_exceeded();
     if (maps.free.raw() != 0) {
+        // Only a hint of where there is room: a page it cannot take is left out.
         free_pages.push_back(maps.free.page);
         touched = &free_pages;
         set_usage_map_bit(map_row(held, layout, maps.free), number, true, ps, bitmap);
     }
     touched = &global_pages;
-    set_usage_map_bit(map_row(held, layout, kGlobalMap), number, false, ps, bitmap);
+    const std::span<std::uint8_t> global = map_row(held, layout, kGlobalMap);
+    set_usage_map_bit(global, number, false, ps, bitmap);
+    for (const std::uint32_t p : added) set_usage_map_bit(global, p, false, ps, bitmap);
 
     std::vector<std::uint8_t>& page = held.adopt(number, PageEditor::empty_page(layout, owner));
     PageEditor editor(page, layout);
     const unsigned slot = editor.add_row(row, flags);
+    // The new pages first, in file order: a map must never name a page that
+    // is not written. Then the global map: a page marked used but in no
+    // owner's map is only lost space, while a page an owner lists but the
+    // global map calls free could be handed out twice.
     held.write(number);
-    // The global map first: a page marked used but in no owner's map is only
-    // lost space, while a page an owner lists but the global map calls free
-    // could be handed out twice.
+    for (const std::uint32_t p : added) held.write(p);
     std::vector<std::uint32_t> written;
     for (const auto* list : {&global_pages, &owned_pages, &free_pages})
         for (const std::uint32_t p : *list)

@@ -114,4 +114,49 @@ bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool val
     return true;
 }
 
+bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint32_t page_size,
+                      const NewBitmapPage& allocate)
+{
+    require(!row.empty());
+    const std::uint64_t per_page = (static_cast<std::uint64_t>(page_size) - 4) * 8;
+    const std::size_t slots = (row.size() - 1) / 4;
+    // Every page the new bitmap pages must mark.
+    std::vector<std::uint32_t> pages{page};
+    const bool was_inline = row[0] == static_cast<std::uint8_t>(UsageMapType::Inline);
+    if (was_inline) {
+        if (row.size() < 5) return false;
+        const std::uint64_t first = le32(row.data() + 1);
+        const std::uint64_t bits = (row.size() - 5) * 8;
+        for (std::uint64_t i = 0; i < bits; ++i)
+            if (row[5 + i / 8] & (1u << (i % 8))) {
+                require(first + i <= UINT32_MAX);
+                pages.push_back(static_cast<std::uint32_t>(first + i));
+            }
+    } else {
+        require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
+        const std::uint64_t j = page / per_page;
+        if (j >= slots || le32(row.data() + 1 + 4 * j) != 0) return false;
+    }
+    std::vector<std::uint64_t> ranges;
+    for (const std::uint32_t p : pages) ranges.push_back(p / per_page);
+    std::sort(ranges.begin(), ranges.end());
+    ranges.erase(std::unique(ranges.begin(), ranges.end()), ranges.end());
+    if (ranges.back() >= slots) return false;
+
+    if (was_inline) {
+        std::fill(row.begin(), row.end(), std::uint8_t{0});
+        row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+    }
+    for (const std::uint64_t j : ranges) {
+        const auto [number, bytes] = allocate();
+        bytes->assign(page_size, 0);
+        (*bytes)[0] = kPageUsageMap;
+        (*bytes)[1] = 0x01;
+        for (const std::uint32_t p : pages)
+            if (p / per_page == j) set_bit(bytes->data() + 4, p % per_page, true);
+        for (int i = 0; i < 4; ++i) row[1 + 4 * j + i] = static_cast<std::uint8_t>(number >> (8 * i));
+    }
+    return true;
+}
+
 }  // namespace jet

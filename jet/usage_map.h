@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace jet {
@@ -28,5 +29,20 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes map_row);
 // record the page; clearing a bit outside an inline map's range does nothing.
 bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value, std::uint32_t page_size,
                        const std::function<std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page);
+
+// A page appended for a reference map's bitmap: its number and its bytes,
+// which the map fills in.
+using NewBitmapPage = std::function<std::pair<std::uint32_t, std::vector<std::uint8_t>*>()>;
+
+// Makes a map row that lists pages (not the global map) record `page` when
+// set_usage_map_bit could not, with new bitmap pages from `allocate`. An
+// inline map becomes a reference map of the same length: bytes 1.. become
+// bitmap-page pointers (0 where there is none), and the bitmap pages mark
+// what the inline map marked and `page`. A reference map gets the bitmap
+// page of the range that holds `page`. Returns false, with the row as it was
+// and nothing allocated, when the row cannot point at every bitmap page it
+// would need.
+bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint32_t page_size,
+                      const NewBitmapPage& allocate);
 
 }  // namespace jet
