@@ -68,7 +68,8 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
         touched->push_back(page);
         return &held.lock(page);
     };
-    // Bitmap pages the owned map needs to take the page, appended after it.
+    // Bitmap pages the owned map and the global map need to take the page,
+    // appended after it.
     std::vector<std::uint32_t> added;
     auto add_bitmap = [&]() -> std::pair<std::uint32_t, std::vector<std::uint8_t>*> {
         const std::uint32_t at = number + 1 + static_cast<std::uint32_t>(added.size());
@@ -88,10 +89,17 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
         touched = &free_pages;
         set_usage_map_bit(map_row(held, layout, maps.free), number, true, ps, bitmap);
     }
+    // The global map marks the new page and every bitmap page used. One whose
+    // range cannot reach a page gets bitmap pages of its own (an inline map
+    // turns into a reference map); they join `added` and are marked in turn.
     touched = &global_pages;
     const std::span<std::uint8_t> global = map_row(held, layout, kGlobalMap);
-    set_usage_map_bit(global, number, false, ps, bitmap);
-    for (const std::uint32_t p : added) set_usage_map_bit(global, p, false, ps, bitmap);
+    for (std::size_t i = 0; i <= added.size(); ++i) {
+        const std::uint32_t p = i == 0 ? number : added[i - 1];
+        if (!set_usage_map_bit(global, p, false, ps, bitmap, MapBits::Free) &&
+            !extend_usage_map(global, p, ps, add_bitmap, MapBits::Free, number))
+            resource_exceeded();
+    }
 
     std::vector<std::uint8_t>& page = held.adopt(number, PageEditor::empty_page(layout, owner));
     PageEditor editor(page, layout);
@@ -102,7 +110,7 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
     // global map calls free could be handed out twice.
     held.write(number);
     for (const std::uint32_t p : added) held.write(p);
-    std::vector<std::uint32_t> written;
+    std::vector<std::uint32_t> written(added);
     for (const auto* list : {&global_pages, &owned_pages, &free_pages})
         for (const std::uint32_t p : *list)
             if (std::find(written.begin(), written.end(), p) == written.end()) {

@@ -62,7 +62,7 @@ void set_bit(std::uint8_t* bitmap, std::uint64_t index, bool value)
         bitmap[index / 8] &= static_cast<std::uint8_t>(~bit);
 }
 
-bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value)
+bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value, MapBits meaning)
 {
     const std::uint64_t first = le32(row.data() + 1);
     std::uint8_t* bitmap = row.data() + 5;
@@ -71,7 +71,8 @@ bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value)
         set_bit(bitmap, page - first, value);
         return true;
     }
-    if (!value) return true;
+    if (value == (meaning == MapBits::Free)) return true;  // what the page reads as already
+    if (meaning == MapBits::Free) return false;
     // Move the range down: every page it holds and the new one must fit.
     std::uint64_t low = page;
     std::uint64_t high = page;
@@ -91,22 +92,23 @@ bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value)
     return true;
 }
 
+std::uint64_t pages_per_bitmap(std::uint32_t page_size) { return (static_cast<std::uint64_t>(page_size) - 4) * 8; }
+
 }  // namespace
 
 bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value, std::uint32_t page_size,
-                       const std::function<std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page)
+                       const std::function<std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page, MapBits bits)
 {
     require(!row.empty());
     if (row[0] == static_cast<std::uint8_t>(UsageMapType::Inline)) {
         require(row.size() >= 5);
-        return set_inline_bit(row, page, value);
+        return set_inline_bit(row, page, value, bits);
     }
     require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
-    const std::uint64_t per_page = (static_cast<std::uint64_t>(page_size) - 4) * 8;
+    const std::uint64_t per_page = pages_per_bitmap(page_size);
     const std::uint64_t j = page / per_page;
-    if (j >= (row.size() - 1) / 4) return false;
-    const std::uint32_t map_page = le32(row.data() + 1 + 4 * j);
-    if (map_page == 0) return false;
+    const std::uint32_t map_page = j < (row.size() - 1) / 4 ? le32(row.data() + 1 + 4 * j) : 0;
+    if (map_page == 0) return value == (bits == MapBits::Free);
     std::vector<std::uint8_t>* bytes = bitmap_page(map_page);
     if (!bytes) return false;
     require(bytes->size() == page_size && (*bytes)[0] == kPageUsageMap);
@@ -115,30 +117,37 @@ bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool val
 }
 
 bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint32_t page_size,
-                      const NewBitmapPage& allocate)
+                      const NewBitmapPage& allocate, MapBits bits, std::uint32_t file_end)
 {
     require(!row.empty());
-    const std::uint64_t per_page = (static_cast<std::uint64_t>(page_size) - 4) * 8;
+    const bool free_map = bits == MapBits::Free;
+    const std::uint64_t per_page = pages_per_bitmap(page_size);
     const std::size_t slots = (row.size() - 1) / 4;
-    // Every page the new bitmap pages must mark.
-    std::vector<std::uint32_t> pages{page};
+    // The pages the new bitmap pages must mark as listed (as used in a free
+    // map), one by one and as spans [from, to).
+    std::vector<std::uint64_t> pages{page};
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
     const bool was_inline = row[0] == static_cast<std::uint8_t>(UsageMapType::Inline);
     if (was_inline) {
         if (row.size() < 5) return false;
         const std::uint64_t first = le32(row.data() + 1);
-        const std::uint64_t bits = (row.size() - 5) * 8;
-        for (std::uint64_t i = 0; i < bits; ++i)
-            if (row[5 + i / 8] & (1u << (i % 8))) {
-                require(first + i <= UINT32_MAX);
-                pages.push_back(static_cast<std::uint32_t>(first + i));
-            }
+        const std::uint64_t count = (row.size() - 5) * 8;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const bool set = row[5 + i / 8] & (1u << (i % 8));
+            if (set != free_map && (!free_map || first + i < file_end)) pages.push_back(first + i);
+        }
+        if (free_map) spans = {{0, std::min<std::uint64_t>(first, file_end)}, {first + count, file_end}};
     } else {
         require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
         const std::uint64_t j = page / per_page;
         if (j >= slots || le32(row.data() + 1 + 4 * j) != 0) return false;
+        if (free_map) spans = {{j * per_page, std::min<std::uint64_t>((j + 1) * per_page, file_end)}};
     }
+    std::erase_if(spans, [](const auto& s) { return s.first >= s.second; });
     std::vector<std::uint64_t> ranges;
-    for (const std::uint32_t p : pages) ranges.push_back(p / per_page);
+    for (const std::uint64_t p : pages) ranges.push_back(p / per_page);
+    for (const auto& [from, to] : spans)
+        for (std::uint64_t j = from / per_page; j <= (to - 1) / per_page; ++j) ranges.push_back(j);
     std::sort(ranges.begin(), ranges.end());
     ranges.erase(std::unique(ranges.begin(), ranges.end()), ranges.end());
     if (ranges.back() >= slots) return false;
@@ -147,15 +156,23 @@ bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint
         std::fill(row.begin(), row.end(), std::uint8_t{0});
         row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
     }
+    std::vector<std::uint8_t*> made(slots, nullptr);  // bitmap of each range made here
     for (const std::uint64_t j : ranges) {
         const auto [number, bytes] = allocate();
-        bytes->assign(page_size, 0);
-        (*bytes)[0] = kPageUsageMap;
-        (*bytes)[1] = 0x01;
-        for (const std::uint32_t p : pages)
-            if (p / per_page == j) set_bit(bytes->data() + 4, p % per_page, true);
+        bytes->assign(page_size, free_map ? 0xFF : 0x00);
+        const std::uint8_t header[4] = {kPageUsageMap, 0x01, 0x00, 0x00};
+        std::copy(std::begin(header), std::end(header), bytes->begin());
+        made[j] = bytes->data() + 4;
         for (int i = 0; i < 4; ++i) row[1 + 4 * j + i] = static_cast<std::uint8_t>(number >> (8 * i));
+        if (free_map) pages.push_back(number);
     }
+    const auto mark = [&](std::uint64_t p) {
+        const std::uint64_t j = p / per_page;
+        if (j < slots && made[j]) set_bit(made[j], p % per_page, !free_map);
+    };
+    for (const std::uint64_t p : pages) mark(p);
+    for (const auto& [from, to] : spans)
+        for (std::uint64_t p = from; p < to; ++p) mark(p);
     return true;
 }
 
