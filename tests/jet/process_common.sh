@@ -41,3 +41,15 @@ ldb_gone() {
   local ldb="${1%.*}.ldb"
   [ ! -e "$ldb" ] || fail "the lock file $ldb is still there"
 }
+
+# Ends the script with 77 (CTest: skipped) unless node, mdbtools and the
+# npm mdb-reader (tools/oracle) are there to read the file back.
+require_readers() {
+  local oracle
+  oracle="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/oracle" && pwd)"
+  if ! command -v node >/dev/null 2>&1 || ! command -v mdb-export >/dev/null 2>&1 ||
+     [ ! -f "$oracle/node_modules/mdb-reader/package.json" ]; then
+    echo "SKIPPED: needs node, mdbtools and mdb-reader (scripts/deps.sh installs them)"
+    exit 77
+  fi
+}

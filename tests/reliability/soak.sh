@@ -24,11 +24,7 @@ runner=""
 failures=0
 source "$here/../jet/process_common.sh"
 
-if ! command -v node >/dev/null 2>&1 || ! command -v mdb-export >/dev/null 2>&1 ||
-   [ ! -f "$here/../../tools/oracle/node_modules/mdb-reader/package.json" ]; then
-  echo "SKIPPED: needs node, mdbtools and mdb-reader (scripts/deps.sh installs them)"
-  exit 77
-fi
+require_readers
 
 work="$tmp/soak"
 rm -rf "$work"
