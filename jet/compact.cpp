@@ -407,21 +407,23 @@ private:
             if (m.slots[i].dead && s.end > s.start) ++result.rows_reclaimed;
         }
         std::fill(page.begin() + layout_.data_offsets, page.end(), std::uint8_t{0});
+        const std::size_t table_end = layout_.data_offsets + 2u * m.slots.size();
+        require(table_end <= layout_.page_size);
         std::size_t low = layout_.page_size;
         for (unsigned i = 0; i < m.slots.size(); ++i) {
             const SlotModel& s = m.slots[i];
             std::uint16_t flags = kSlotDeleted;
             if (!s.dead) {
+                // Damaged slots may overlap: their rows together need not fit.
+                require(s.bytes.size() <= low - table_end);
                 low -= s.bytes.size();
-                std::memcpy(page.data() + low, s.bytes.data(), s.bytes.size());
+                if (!s.bytes.empty()) std::memcpy(page.data() + low, s.bytes.data(), s.bytes.size());
                 flags = s.flags;
             }
             const auto entry = static_cast<std::uint16_t>(flags | low);
             page[layout_.data_offsets + 2 * i] = static_cast<std::uint8_t>(entry);
             page[layout_.data_offsets + 2 * i + 1] = static_cast<std::uint8_t>(entry >> 8);
         }
-        const std::size_t table_end = layout_.data_offsets + 2u * m.slots.size();
-        require(low >= table_end);
         const std::size_t free = low - table_end;
         page[2] = static_cast<std::uint8_t>(free);
         page[3] = static_cast<std::uint8_t>(free >> 8);

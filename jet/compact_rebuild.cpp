@@ -248,7 +248,11 @@ private:
     std::uint32_t new_map(RowPointer map) const
     {
         if (map.raw() == 0) return 0;
-        return maps_[map_index_.at(map.raw())].now;
+        // A map no table part was carried with (a long-value entry of a
+        // column that holds no long values, say) has no new place.
+        const auto found = map_index_.find(map.raw());
+        if (found == map_index_.end()) unsupported();
+        return maps_[found->second].now;
     }
 
     RowPointer place(Packer& k, Bytes bytes)

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -529,3 +530,146 @@ TEST(Compact, RefusalsLeaveSourceAndDestinationAlone)
 }
 
 }  // namespace
+
+namespace {
+
+// A copy of indexed.mdb's table Keyed whose first data page with three row
+// slots or more gets the slot table `damage` makes of it; compacted, it must
+// give a copy or the "needs repair" error, nothing else.
+void compact_with_damaged_slots(const std::function<void(std::uint8_t* page, std::size_t page_size)>& damage)
+{
+    TempDir tmp;
+    const std::string source = tmp.copy("indexed.mdb");
+    std::uint32_t page = 0;
+    {
+        jet::Database db(source);
+        const jet::TableDefinition t = db.table_definition("Keyed");
+        for (const std::uint32_t p : jet::usage_map_pages(db.pager(), t.owned_map))
+            if (jet::DataPage(db.pager().page(p), db.pager().layout()).slot_count() >= 3) {
+                page = p;
+                break;
+            }
+    }
+    ASSERT_NE(page, 0u);
+    std::vector<std::uint8_t> bytes = bytes_of(source);
+    const std::size_t ps = jet::kJet4Layout.page_size;
+    damage(bytes.data() + page * ps, ps);
+    write_file(std::filesystem::u8path(source), bytes);
+    const std::string out = utf8_of(tmp.path() / "out.mdb");
+    try {
+        jet::compact(source, out);
+        jet::Database copy(out);
+        (void)copy.table_count();
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), jet::kNeedsRepair) << e.description();
+        EXPECT_FALSE(exists(out));
+    }
+    EXPECT_EQ(bytes_of(source), bytes);
+}
+
+std::uint16_t slot_entry(const std::uint8_t* page, unsigned slot)
+{
+    return jet::le16(page + jet::kJet4Layout.data_offsets + 2 * slot);
+}
+
+void set_slot(std::uint8_t* page, unsigned slot, std::size_t entry)
+{
+    page[jet::kJet4Layout.data_offsets + 2 * slot] = static_cast<std::uint8_t>(entry);
+    page[jet::kJet4Layout.data_offsets + 2 * slot + 1] = static_cast<std::uint8_t>(entry >> 8);
+}
+
+}  // namespace
+
+// Found by tests/reliability/mutants: a live row slot that holds no bytes
+// (its start where the slot before it starts) once had the compaction that
+// keeps pages in place copy from a null pointer.
+TEST(Compact, DamagedSlotsOfNoBytesAreCompactedOrRefused)
+{
+    compact_with_damaged_slots([](std::uint8_t* page, std::size_t) {
+        set_slot(page, 1, slot_entry(page, 0) & jet::kSlotOffsetMask);
+        // Row 2 deleted under its index entries: the rebuild leaves the
+        // file to the compaction that keeps every page in place.
+        set_slot(page, 2, slot_entry(page, 2) | jet::kSlotDeleted);
+    });
+}
+
+// Found by tests/reliability/mutants: live rows that overlap through a
+// deleted slot between them (whose start bounds the next one) hold more
+// bytes than the page; compaction laid them out below the page's start.
+TEST(Compact, OverlappingDamagedSlotsAreRefused)
+{
+    compact_with_damaged_slots([](std::uint8_t* page, std::size_t ps) {
+        // Three slots: rows 0 and 2 start as low as a row may, row 1 (deleted) at the page's end.
+        page[jet::kJet4Layout.data_row_count] = 3;
+        page[jet::kJet4Layout.data_row_count + 1] = 0;
+        const std::size_t lowest = jet::kJet4Layout.data_offsets + 2 * 3;
+        set_slot(page, 0, lowest);
+        set_slot(page, 1, jet::kSlotDeleted | (ps - 1));
+        set_slot(page, 2, lowest);
+    });
+}
+
+// Found by tests/reliability/mutants: a definition's long-value map entry
+// naming no column (here ColMemo's entry with its number damaged) has a map
+// that no table part was carried with; the rebuild looked its new place up
+// with unordered_map::at, and std::out_of_range left the engine. Now that
+// source is compacted keeping its pages in place (or refused).
+TEST(Compact, LongValueMapOfNoColumnIsCompactedOrRefused)
+{
+    TempDir tmp;
+    const std::string source = tmp.copy("types.mdb");
+    std::vector<std::uint8_t> bytes = bytes_of(source);
+    std::uint32_t definition = 0;
+    std::uint8_t entry[10];
+    {
+        jet::Database db(source);
+        const jet::TableDefinition t = db.table_definition("AllTypes");
+        const jet::Column* memo = t.find("ColMemo");
+        ASSERT_TRUE(memo && memo->long_value_owned_map.raw() != 0);
+        definition = t.page;
+        const std::uint32_t owned = memo->long_value_owned_map.raw(), free = memo->long_value_free_map.raw();
+        for (int i = 0; i < 2; ++i) entry[i] = static_cast<std::uint8_t>(memo->number >> (8 * i));
+        for (int i = 0; i < 4; ++i) entry[2 + i] = static_cast<std::uint8_t>(owned >> (8 * i));
+        for (int i = 0; i < 4; ++i) entry[6 + i] = static_cast<std::uint8_t>(free >> (8 * i));
+    }
+    const std::size_t ps = jet::kJet4Layout.page_size;
+    const auto page = bytes.begin() + static_cast<std::ptrdiff_t>(definition * ps);
+    const auto at = std::search(page, page + static_cast<std::ptrdiff_t>(ps), std::begin(entry), std::end(entry));
+    ASSERT_NE(at, page + static_cast<std::ptrdiff_t>(ps));
+    at[0] = 0xFE;
+    at[1] = 0x7F;
+    write_file(std::filesystem::u8path(source), bytes);
+
+    const std::string out = utf8_of(tmp.path() / "out.mdb");
+    try {
+        jet::compact(source, out);
+        EXPECT_EQ(contents(out).size(), contents(source).size());
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), jet::kNeedsRepair) << e.description();
+        EXPECT_FALSE(exists(out));
+    }
+    EXPECT_EQ(bytes_of(source), bytes);
+}
+
+// Found by tests/reliability/mutants: a Jet 3 file whose global usage map row
+// (page 1, row 0) is flagged deleted with an offset past the page's end had
+// the rebuild write the new global map through a span reaching outside the
+// page. Refused now, or compacted.
+TEST(Compact, DeletedGlobalMapRowOutsideThePageIsRefused)
+{
+    TempDir tmp;
+    const std::string source = tmp.copy("real/jackcess-V1997-delTest.mdb");
+    std::vector<std::uint8_t> bytes = bytes_of(source);
+    const std::size_t ps = jet::kJet3Layout.page_size;
+    bytes[ps + jet::kJet3Layout.data_offsets + 1] = 0xFF;  // row 0's entry: deleted, offset 0x1Fxx
+    write_file(std::filesystem::u8path(source), bytes);
+    const std::string out = utf8_of(tmp.path() / "out.mdb");
+    try {
+        jet::compact(source, out);
+        jet::Database copy(out);
+    } catch (const jet::Error& e) {
+        EXPECT_EQ(e.number(), jet::kNeedsRepair) << e.description();
+        EXPECT_FALSE(exists(out));
+    }
+    EXPECT_EQ(bytes_of(source), bytes);
+}

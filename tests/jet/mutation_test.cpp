@@ -3,28 +3,11 @@
 // overwritten) read from open to the last value. Every one must end in a
 // result or a jet::Error; a crash, a hang or any other exception is a fault.
 #include "fixture.h"
+#include "mutate.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
-
-// splitmix64: the same numbers on every platform.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    std::size_t below(std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(next() % n); }
-
-private:
-    std::uint64_t state_;
-};
 
 // Reads everything the viewer and jetdump would read.
 void read_everything(const std::vector<std::uint8_t>& bytes)
@@ -43,54 +26,6 @@ void read_everything(const std::vector<std::uint8_t>& bytes)
                 for (int f = 0; f < rows.field_count(); ++f) rows.read(f, value);
         } catch (const jet::Error&) {
         }
-    }
-}
-
-void mutate(std::vector<std::uint8_t>& b, std::uint32_t page_size, Random& rnd)
-{
-    const std::size_t pages = b.size() / page_size;
-    // Most structure sits at the start of a page: aim there half of the time.
-    auto position = [&] {
-        const std::size_t page = rnd.below(pages);
-        const std::size_t within = rnd.below(2) ? rnd.below(96) : rnd.below(page_size);
-        return page * page_size + within;
-    };
-    switch (rnd.below(7)) {
-    case 0:
-    case 1:
-        for (std::size_t n = 1 + rnd.below(8); n > 0; --n) b[position()] ^= static_cast<std::uint8_t>(1u << rnd.below(8));
-        break;
-    case 2: {
-        static const std::uint32_t odd[] = {0, 1, 0x7F, 0x80, 0xFF, 0x100, 0x7FFF, 0x8000, 0xFFFF, 0x10000,
-                                            0xFFFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
-        std::uint32_t v = odd[rnd.below(std::size(odd))];
-        if (rnd.below(3) == 0) v = static_cast<std::uint32_t>(pages + rnd.below(3) - 1);
-        const std::size_t at = position();
-        const std::size_t width = std::size_t{1} << rnd.below(3);
-        for (std::size_t k = 0; k < width && at + k < b.size(); ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
-        break;
-    }
-    case 3:
-        b.resize(rnd.below(2) ? rnd.below(pages) * page_size : rnd.below(b.size()));
-        break;
-    case 4: {
-        const std::size_t page = 1 + rnd.below(pages - 1);
-        std::uint8_t* p = b.data() + page * page_size;
-        switch (rnd.below(3)) {
-        case 0: std::memset(p, 0, page_size); break;
-        case 1:
-            for (std::size_t k = 0; k < page_size; ++k) p[k] = static_cast<std::uint8_t>(rnd.next());
-            break;
-        default: std::memmove(p, b.data() + rnd.below(pages) * page_size, page_size); break;
-        }
-        break;
-    }
-    case 5:  // the page type and the counts that follow it
-        b[rnd.below(pages) * page_size + rnd.below(16)] = static_cast<std::uint8_t>(rnd.next());
-        break;
-    default:
-        for (std::size_t n = 1 + rnd.below(4); n > 0; --n) b[rnd.below(b.size())] = static_cast<std::uint8_t>(rnd.next());
-        break;
     }
 }
 
@@ -113,12 +48,11 @@ TEST(Mutation, DamagedFilesGiveCleanErrors)
     for (const auto& source : sources) {
         const std::vector<std::uint8_t> original = jettest::fixture_bytes(source.name);
         ASSERT_FALSE(original.empty()) << source.name;
-        const std::uint32_t page_size = original[0x14] == 0 ? 2048 : 4096;
-        Random rnd(0x51A7E5EEDull + static_cast<std::uint64_t>(total));
+        const std::uint32_t page_size = jettest::page_size_of(original);
+        jettest::Random rnd(0x51A7E5EEDull + static_cast<std::uint64_t>(total));
         for (int i = 0; i < source.mutants; ++i) {
             std::vector<std::uint8_t> bytes = original;
-            for (std::size_t n = 1 + rnd.below(3); n > 0 && bytes.size() >= page_size * 3; --n)
-                mutate(bytes, page_size, rnd);
+            jettest::mutate_some(bytes, page_size, rnd);
             ++total;
             try {
                 read_everything(bytes);
