@@ -55,13 +55,18 @@ RowSlot PageEditor::slot(unsigned index) const
     s.flags = e & 0xC000;
     s.start = e & kSlotOffsetMask;
     s.end = index == 0 ? static_cast<std::uint16_t>(page_.size()) : static_cast<std::uint16_t>(entry(index - 1) & kSlotOffsetMask);
-    if (!s.deleted()) require(s.start >= layout_.data_offsets + 2u * slot_count() && s.start <= s.end);
+    // A live slot's bytes lie between the offset table and the page's end
+    // (the slot before it may be a deleted one whose offset is anything).
+    if (!s.deleted())
+        require(s.start >= layout_.data_offsets + 2u * slot_count() && s.start <= s.end && s.end <= page_.size());
     return s;
 }
 
 std::span<std::uint8_t> PageEditor::row(unsigned index)
 {
     const RowSlot s = slot(index);
+    // slot() leaves a deleted slot's bounds alone; bytes are handed out only inside the page.
+    require(s.start <= s.end && s.end <= page_.size());
     return std::span<std::uint8_t>(page_.data() + s.start, s.end - s.start);
 }
 

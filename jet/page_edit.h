@@ -29,8 +29,11 @@ public:
 
     std::uint32_t owner() const { return le32(page_.data() + 4); }
     unsigned slot_count() const;
-    // Bounds and flags; Corrupt past the last slot.
+    // Bounds and flags; Corrupt past the last slot and for a live slot whose
+    // bytes would lie outside the rows' part of the page.
     RowSlot slot(unsigned index) const;
+    // The slot's bytes; Corrupt when they would lie outside the page (a
+    // deleted slot's offset may be anything).
     std::span<std::uint8_t> row(unsigned index);
     // Bytes between the offset table and the lowest row.
     std::size_t free_space() const;

@@ -89,6 +89,30 @@ TEST(PageEditor, RefusesAPageWhoseRowsOverlap)
     EXPECT_THROW(jet::PageEditor(page, jet::kJet4Layout), jet::Corrupt);
 }
 
+// Found by tests/reliability/mutants (a Jet 3 file whose global usage map row
+// was flagged deleted with its offset past the page's end): read one row at a
+// time, a slot's bytes are handed out only inside the page.
+TEST(PageEditor, SlotsReadOneByOneStayInsideThePage)
+{
+    std::vector<std::uint8_t> page = sample_page();
+    page[14] = 0xF0;  // slot 0: deleted, offset 0x1FF0, past the 4096-byte page
+    page[14 + 1] = 0xDF;
+    jet::PageEditor first(page, jet::kJet4Layout, false);
+    EXPECT_TRUE(first.slot(0).deleted());
+    EXPECT_THROW(first.row(0), jet::Corrupt);
+    EXPECT_THROW(first.row(1), jet::Corrupt);  // would end where slot 0 starts
+    EXPECT_EQ(row_text(first, 2), "moved copy");
+
+    page = sample_page();
+    page[14 + 2] = 0xF0;  // slot 1 (deleted): its offset past the page's end
+    page[14 + 3] = 0xDF;
+    jet::PageEditor second(page, jet::kJet4Layout, false);
+    EXPECT_EQ(row_text(second, 0), "first row");
+    EXPECT_THROW(second.row(1), jet::Corrupt);
+    EXPECT_THROW(second.slot(2), jet::Corrupt);  // live, would end past the page
+    EXPECT_EQ(row_text(second, 3), "ptr!");
+}
+
 namespace {
 
 jet::Column column(std::uint8_t type, std::uint16_t number, std::uint16_t var_index, std::uint16_t fixed_offset,
