@@ -10,7 +10,14 @@
 
 CDaoRecordset::CDaoRecordset(CDaoDatabase* pDatabase) : m_pDatabase(pDatabase) {}
 
-CDaoRecordset::~CDaoRecordset() { Close(); }
+CDaoRecordset::~CDaoRecordset()
+{
+    try {
+        Close();
+    } catch (CException* e) {
+        e->Delete();
+    }
+}
 
 void CDaoRecordset::Open(int nOpenType, LPCSTR lpszSQL, int /*nOptions*/)
 {
@@ -28,11 +35,15 @@ void CDaoRecordset::Open(int nOpenType, LPCSTR lpszSQL, int /*nOptions*/)
     });
 }
 
+// A dynaset's writer goes idle here: what it could not write is reported
+// as the engine's error, and the recordset is closed all the same.
 void CDaoRecordset::Close()
 {
-    m_pDynaset.reset();
     m_pSnapshot.reset();
     m_pValue.reset();
+    if (!m_pDynaset) return;
+    std::unique_ptr<jet::Dynaset> dynaset = std::move(m_pDynaset);
+    EngineCall([&] { dynaset->close(); });
 }
 
 template <class F>

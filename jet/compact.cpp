@@ -1,5 +1,7 @@
 #include "jet/compact.h"
 
+#include "jet/lock_file.h"
+
 #include "jet/compact_rebuild.h"
 
 #include "jet/bytes.h"
@@ -43,39 +45,39 @@ Error in_use(const std::string& path)
 
 Error invalid_argument() { return Error(kInvalidArgument, "Invalid argument."); }
 
-// Jet compacts only a database it has to itself: every user slot is taken
-// for the whole run, so nobody can open the source meanwhile, and a slot
-// already held means somebody has it open. A user who is closing holds all
-// the other slots for a moment; that is waited out briefly.
+// Jet compacts only a database it has to itself: every user's lock in the
+// lock file is taken for the whole run, so nobody can open the source
+// meanwhile, and a user lock already held means somebody has it open. A user
+// who is closing holds all the others for a moment; that is waited out
+// briefly.
 class ExclusiveUse {
 public:
-    ExclusiveUse(File& file, const std::string& path) : file_(file)
+    ExclusiveUse(File& file, const std::string& path) : path_(lock_file::path_for(path))
     {
-        if (!file_.lockable()) return;
+        if (!file.lockable() || !file.writable()) return;
+        ldb_ = File::open_or_create(path_);
+        if (!ldb_) return;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-        for (;;) {
-            if (file_.writable()) {
-                if (file_.try_lock(kUserLocks, kMaxUsers, LockMode::Exclusive)) {
-                    held_ = true;
-                    return;
-                }
-            } else if (!file_.lock_conflicts(kUserLocks, kMaxUsers, LockMode::Exclusive)) {
-                return;  // read-only here: nobody can be writing, and a new user is not kept out
+        while (!ldb_->try_lock(kUserLockBase + 1, kMaxUsers, LockMode::Exclusive)) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                ldb_.reset();
+                throw in_use(path);
             }
-            if (std::chrono::steady_clock::now() >= deadline) throw in_use(path);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
     ~ExclusiveUse()
     {
-        if (held_) file_.unlock(kUserLocks, kMaxUsers);
+        if (!ldb_) return;
+        File::remove(path_);
+        ldb_->unlock(kUserLockBase + 1, kMaxUsers);
     }
     ExclusiveUse(const ExclusiveUse&) = delete;
     ExclusiveUse& operator=(const ExclusiveUse&) = delete;
 
 private:
-    File& file_;
-    bool held_ = false;
+    std::string path_;
+    std::unique_ptr<File> ldb_;
 };
 
 void check_locale(const std::string& locale, const Header& header)

@@ -2,11 +2,13 @@
 // and held in memory, with DAO's movement and value access.
 #pragma once
 
+#include "jet/lock_manager.h"
 #include "jet/page.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,10 @@ public:
     Value value(int field) const;
     void read(int field, Value& out) const;
 
+    // Keeps the table's read lock for as long as the snapshot (or a copy of
+    // it) is open.
+    void hold(TableLock lock) { lock_ = std::make_shared<TableLock>(std::move(lock)); }
+
 private:
     friend class SnapshotWriter;
 
@@ -70,6 +76,7 @@ private:
     std::size_t rows_ = 0;
     std::size_t position_ = 0;
     std::size_t visited_ = 0;
+    std::shared_ptr<TableLock> lock_;
 };
 
 // Reads up to `top` records of `table` with the given columns (indexes into

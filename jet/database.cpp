@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <thread>
 
 namespace jet {
 
@@ -16,6 +17,9 @@ namespace {
 
 // Linked tables may point at further linked tables; this far and no further.
 constexpr int kMaxLinkDepth = 8;
+
+// Reads of a page that fails its checks while others write the file.
+constexpr int kReadAttempts = 4;
 
 bool is_absolute_path(const std::string& p)
 {
@@ -50,15 +54,27 @@ std::string odbc_source(const std::string& connect)
 }  // namespace
 
 // Damage found below turns into the error that names this database.
+// A page that fails its checks while others write the file is read again a
+// few times before it counts as damage.
 template <class F> auto Database::guarded(F&& f) -> decltype(f())
 {
-    try {
-        return f();
-    } catch (const Corrupt&) {
-        throw needs_repair(path_);
-    } catch (const std::length_error&) {
-        throw needs_repair(path_);
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return f();
+        } catch (const Corrupt&) {
+            if (!read_again(attempt)) throw needs_repair(path_);
+        } catch (const std::length_error&) {
+            if (!read_again(attempt)) throw needs_repair(path_);
+        }
     }
+}
+
+bool Database::read_again(int attempt)
+{
+    if (attempt >= kReadAttempts || !locks_ || !locks_->others_present()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(attempt * attempt));
+    pager_->refresh();
+    return true;
 }
 
 Database::Database(const std::string& path) : Database(File::open(path), path, 0) {}
@@ -74,7 +90,7 @@ Database::Database(std::unique_ptr<File> file, const std::string& path, int link
     if (header.has_password) throw Error(kNotValidPassword, "Not a valid password.");
     pager_ = std::make_unique<Pager>(std::move(file), header);
     if (pager_->file().lockable()) {
-        locks_ = std::make_unique<LockManager>(pager_->file(), path_);
+        locks_ = std::make_shared<LockManager>(pager_->file(), path_);
         pager_->set_locks(locks_.get());
     }
     catalogue_ = guarded([&] { return read_catalogue(*pager_); });
@@ -134,8 +150,11 @@ Snapshot Database::select(const CatalogueEntry& entry, const std::vector<std::st
     }
     return guarded([&] {
         pager_->refresh();
+        TableLock reading(locks_, entry.definition_page(), TableLockKind::Read);
         const TableDefinition table = read_table_definition(*pager_, entry.definition_page());
-        return read_snapshot(*pager_, table, field_columns(table, fields), top);
+        Snapshot snapshot = read_snapshot(*pager_, table, field_columns(table, fields), top);
+        snapshot.hold(std::move(reading));
+        return snapshot;
     });
 }
 
@@ -170,7 +189,12 @@ Dynaset Database::select_dynaset(const CatalogueEntry& entry, const std::vector<
     }
     return guarded([&] {
         pager_->refresh();
+        TableLock reading(locks_, entry.definition_page(), TableLockKind::Read);
+        TableLock writing;
+        if (writable()) writing = TableLock(locks_, entry.definition_page(), TableLockKind::Write);
         auto state = std::make_unique<Dynaset::State>(*this, read_table_definition(*pager_, entry.definition_page()));
+        state->reading = std::move(reading);
+        state->writing = std::move(writing);
         const TableDefinition& table = state->table;
         state->columns = field_columns(table, fields);
         for (const std::size_t c : state->columns) {

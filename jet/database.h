@@ -25,6 +25,8 @@ public:
     // database format", "Not a valid password.", "needs to be repaired", ...
     // A database file that may be written registers this user in the lock
     // file beside it (see lock_manager.h), until the object is destroyed.
+    // Cursors hold their table's table-read lock (a dynaset also its
+    // table-write lock) while they are open.
     explicit Database(const std::string& path);
     // The same over a file already open; `path` names it in errors and
     // anchors relative links.
@@ -65,6 +67,13 @@ public:
     // For the layers above that reach below the catalogue.
     Pager& pager() { return *pager_; }
 
+    // After a read that met a damaged page (attempt 1, 2, ...): whether to
+    // read again, because other users are writing the file and the page may
+    // have been caught in the middle of a change. Forgets the cached pages
+    // and pauses a little first. Bounded: a few attempts, then the damage is
+    // real.
+    bool read_again(int attempt);
+
 private:
     Database(std::unique_ptr<File> file, const std::string& path, int link_depth);
     template <class F> auto guarded(F&& f) -> decltype(f());
@@ -77,7 +86,7 @@ private:
     std::string path_;
     int link_depth_ = 0;
     std::unique_ptr<Pager> pager_;
-    std::unique_ptr<LockManager> locks_;  // before the pager goes: it uses the file
+    std::shared_ptr<LockManager> locks_;
     std::vector<CatalogueEntry> catalogue_;
 };
 

@@ -16,16 +16,45 @@ Dynaset::Dynaset(Dynaset&&) noexcept = default;
 Dynaset& Dynaset::operator=(Dynaset&&) noexcept = default;
 Dynaset::Dynaset(std::unique_ptr<State> state) : s_(std::move(state)) {}
 
-// Damage found below turns into the error that names the database.
-template <class F> auto Dynaset::guarded(F&& f) const -> decltype(f())
+// Damage found below turns into the error that names the database. A read
+// that met a page caught in the middle of another user's change is tried
+// again (see Database::read_again); a write is not.
+template <class F> auto Dynaset::guarded(F&& f, bool reading) const -> decltype(f())
 {
-    try {
-        return f();
-    } catch (const Corrupt&) {
-        throw needs_repair(s_->db->path());
-    } catch (const std::length_error&) {
-        throw needs_repair(s_->db->path());
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return f();
+        } catch (const Corrupt&) {
+            if (!reading || !s_->db->read_again(attempt)) throw needs_repair(s_->db->path());
+        } catch (const std::length_error&) {
+            if (!reading || !s_->db->read_again(attempt)) throw needs_repair(s_->db->path());
+        }
     }
+}
+
+// The writer goes idle when the cursor moves to a record on a page it does
+// not hold, or past the last record.
+void Dynaset::leave_for(std::size_t position)
+{
+    State& s = *s_;
+    if (!s.writer.holding()) return;
+    if (position < s.rows.size() && s.writer.holds(s.rows[position].page)) return;
+    guarded([&] { s.writer.flush(); }, false);
+}
+
+void Dynaset::idle()
+{
+    if (s_) guarded([&] { s_->writer.flush(); }, false);
+}
+
+void Dynaset::close()
+{
+    if (!s_) return;
+    struct Closing {
+        std::unique_ptr<State>& state;
+        ~Closing() { state.reset(); }
+    } closing{s_};
+    guarded([&] { s_->writer.flush(); }, false);
 }
 
 int Dynaset::field_count() const { return s_ ? static_cast<int>(s_->fields.size()) : 0; }
@@ -58,12 +87,13 @@ void Dynaset::load()
         s.splitter.split(row, s.cells);
         for (std::size_t f = 0; f < s.columns.size(); ++f)
             decode_field(s.pager(), s.table.columns[s.columns[f]], s.cells[s.columns[f]], s.current[f]);
-    });
+    }, true);
 }
 
 void Dynaset::move_first()
 {
     if (is_bof()) throw no_current_record();
+    leave_for(0);
     s_->position = 0;
     load();
 }
@@ -71,6 +101,7 @@ void Dynaset::move_first()
 void Dynaset::move_last()
 {
     if (is_bof()) throw no_current_record();
+    leave_for(s_->rows.size() - 1);
     s_->position = s_->rows.size() - 1;
     s_->visited = s_->rows.size();
     load();
@@ -79,6 +110,7 @@ void Dynaset::move_last()
 void Dynaset::move_next()
 {
     if (is_eof()) throw no_current_record();
+    leave_for(s_->position + 1);
     ++s_->position;
     load();
 }
@@ -140,7 +172,7 @@ bool Dynaset::update()
             s.changes.back().seen = &s.current[p.first];
         }
         try {
-            written = guarded([&] { return s.writer.update(s.rows[s.position], s.changes); });
+            written = guarded([&] { return s.writer.update(s.rows[s.position], s.changes); }, false);
         } catch (const Error& e) {
             // The record changed under this cursor: the edit ends and the
             // record is read again, so that a new edit starts from what the

@@ -8,8 +8,13 @@
 //           jet::Value v = d.value(i);
 //           d.edit();
 //           d.set_value(i, v);
-//           d.update();   // written to the file before it returns
+//           d.update();
 //       }
+//
+// The dynaset's writer keeps the write locks of the pages it changed, and
+// pages changed in place, until it goes idle: the cursor moving to a record
+// on another page or past the last one, an update finding its locks held
+// for 100 ms, close() or destruction (see RecordWriter).
 //
 // A dynaset refers to its database, which must outlive it.
 #pragma once
@@ -65,10 +70,10 @@ public:
     // "Field cannot be updated." for an auto-number field, and conversion
     // errors.
     void set_value(int field, const Value& value);
-    // Writes the fields set since edit() to the file and ends the edit (see
+    // Writes the fields set since edit() and ends the edit (see
     // RecordWriter::update for what is written, and the errors). On failure
-    // the edit stays open. Returns whether the file was written: a field set
-    // to the value it holds writes nothing. When another user changed a field
+    // the edit stays open. Returns whether a value changed: a field set to
+    // the value it holds has its record's page written back as it is. When another user changed a field
     // being set since this cursor read the record, nothing is written and
     // Error kDataChanged is thrown ("Data has changed; operation stopped.");
     // the edit ends and the record is read again.
@@ -77,12 +82,23 @@ public:
     void cancel_update();
     bool editing() const;
 
+    // Lets the writer go idle now: its pages written, its locks given back
+    // (as Jet's idle call that frees locks). Throws "Data has changed;
+    // operation stopped." when another program wrote one of its pages
+    // without the lock; that page is not written.
+    void idle();
+    // Lets the writer go idle (its pages written, its locks given back) and
+    // closes the cursor; the errors of going idle are thrown, and the cursor
+    // is closed all the same. Destruction does the same without throwing.
+    void close();
+
 private:
     friend class Database;
     struct State;
     explicit Dynaset(std::unique_ptr<State> state);
-    template <class F> auto guarded(F&& f) const -> decltype(f());
+    template <class F> auto guarded(F&& f, bool reading) const -> decltype(f());
     void load();
+    void leave_for(std::size_t position);
 
     std::unique_ptr<State> s_;
 };

@@ -22,6 +22,8 @@ struct Dynaset::State {
 
     std::unique_ptr<Database> link;  // the database a linked table lives in
     Database* db;
+    TableLock reading;
+    TableLock writing;
     const TableDefinition table;
     std::vector<std::size_t> columns;  // selected fields: indexes into table.columns
     std::vector<FieldInfo> fields;

@@ -68,6 +68,9 @@ public:
         (void)offset, (void)length, (void)mode;
         return false;
     }
+    // True when the file has been deleted while this handle was open (on
+    // Windows: its deletion waits for the handles to close).
+    virtual bool unlinked() { return false; }
 };
 
 // The name of this computer as the system gives it (UTF-8, may be empty).

@@ -93,6 +93,12 @@ public:
         }
     }
 
+    bool unlinked() override
+    {
+        struct stat st {};
+        return ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
+    }
+
     bool lock_conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode) override
     {
         struct flock fl = range_of(offset, length, mode == LockMode::Exclusive ? F_WRLCK : F_RDLCK);

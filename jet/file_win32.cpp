@@ -83,6 +83,12 @@ public:
     }
 
     // Windows has no way to ask about a lock: take one for a moment.
+    bool unlinked() override
+    {
+        FILE_STANDARD_INFO info{};
+        return GetFileInformationByHandleEx(handle_, FileStandardInfo, &info, sizeof info) && info.DeletePending;
+    }
+
     bool lock_conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode) override
     {
         if (!try_lock(offset, length, mode)) return true;

@@ -39,17 +39,32 @@ std::string path_for(const std::string& database)
     return database.substr(0, dot) + ".ldb";
 }
 
-bool write_entry(const std::string& path, unsigned slot, const std::string& machine, const std::string& user)
+bool write_entry(File& file, unsigned user, const std::string& machine, const std::string& name)
 {
-    const std::unique_ptr<File> file = File::open_or_create(path);
-    if (!file) return false;
+    if (user < 1) return false;
     std::uint8_t entry[kEntrySize];
     put_name(entry, machine);
-    put_name(entry + kNameSize, user);
-    return file->write_at(std::uint64_t{slot} * kEntrySize, entry, sizeof entry);
+    put_name(entry + kNameSize, name);
+    return file.write_at(std::uint64_t{user - 1} * kEntrySize, entry, sizeof entry);
 }
 
-bool read_entry(const std::string& path, unsigned slot, Entry& out)
+bool read_entry(File& file, unsigned user, Entry& out)
+{
+    if (user < 1) return false;
+    std::uint8_t entry[kEntrySize];
+    if (file.read_at(std::uint64_t{user - 1} * kEntrySize, entry, sizeof entry) != sizeof entry) return false;
+    out.machine = get_name(entry);
+    out.user = get_name(entry + kNameSize);
+    return !out.machine.empty() || !out.user.empty();
+}
+
+bool write_entry(const std::string& path, unsigned user, const std::string& machine, const std::string& name)
+{
+    const std::unique_ptr<File> file = File::open_or_create(path);
+    return file && write_entry(*file, user, machine, name);
+}
+
+bool read_entry(const std::string& path, unsigned user, Entry& out)
 {
     std::unique_ptr<File> file;
     try {
@@ -57,11 +72,7 @@ bool read_entry(const std::string& path, unsigned slot, Entry& out)
     } catch (...) {
         return false;
     }
-    std::uint8_t entry[kEntrySize];
-    if (file->read_at(std::uint64_t{slot} * kEntrySize, entry, sizeof entry) != sizeof entry) return false;
-    out.machine = get_name(entry);
-    out.user = get_name(entry + kNameSize);
-    return !out.machine.empty() || !out.user.empty();
+    return read_entry(*file, user, out);
 }
 
 }  // namespace jet::lock_file

@@ -9,17 +9,45 @@ namespace jet {
 
 namespace {
 
-std::uint64_t page_block(std::uint32_t page) { return kPageLocks + std::uint64_t{page} * kPageLockSize; }
+std::uint64_t page_block(std::uint32_t page) { return kPageLockBase + std::uint64_t{page} * kLockBlock; }
+
+std::uint64_t table_byte(std::uint32_t page, TableLockKind kind, unsigned user)
+{
+    const std::uint64_t base = kind == TableLockKind::Read ? kTableReadBase : kTableWriteBase;
+    return base + std::uint64_t{page} * kLockBlock + user;
+}
+
+// Attempts at joining when the lock file found was being deleted by its last
+// user at that moment.
+constexpr int kJoinAttempts = 8;
 
 }  // namespace
 
-LockManager::LockManager(File& file, std::string database_path)
-    : file_(file), lock_file_(lock_file::path_for(database_path))
+LockManager::LockManager(const File& database, std::string database_path)
+    : lock_file_(lock_file::path_for(database_path))
 {
-    if (file_.lockable() && file_.writable()) take_slot(database_path);
+    if (database.lockable() && database.writable()) take_user(database, database_path);
 }
 
-LockManager::~LockManager() { give_back_slot(); }
+LockManager::~LockManager() { give_back_user(); }
+
+bool LockManager::try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode)
+{
+    ++calls_;
+    return ldb_->try_lock(offset, length, mode);
+}
+
+void LockManager::unlock(std::uint64_t offset, std::uint64_t length)
+{
+    ++calls_;
+    ldb_->unlock(offset, length);
+}
+
+bool LockManager::conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode)
+{
+    ++calls_;
+    return ldb_->lock_conflicts(offset, length, mode);
+}
 
 // Tries `once` until it succeeds or the timeout has passed: at once, then a
 // few times yielding the processor, then with pauses that grow to 50 ms.
@@ -40,120 +68,176 @@ template <class TryOnce> bool LockManager::retry(TryOnce&& once)
     }
 }
 
-void LockManager::take_slot(const std::string& database_path)
+void LockManager::take_user(const File& database, const std::string& database_path)
 {
-    // A user who is closing holds every other slot for a moment while it
-    // decides whether it is the last one: wait that out.
-    const bool got = retry([&] {
-        for (unsigned s = 0; s < kMaxUsers; ++s) {
-            if (file_.try_lock(kUserLocks + s, 1, LockMode::Exclusive)) {
-                slot_ = static_cast<int>(s);
-                return true;
-            }
+    (void)database;
+    for (int attempt = 0; attempt < kJoinAttempts; ++attempt) {
+        // Without a lock file (a folder that may not be written) the database
+        // is still used, as it would be by a single user.
+        ldb_ = File::open_or_create(lock_file_);
+        if (!ldb_ || !ldb_->lockable()) {
+            ldb_.reset();
+            return;
         }
-        return false;
-    });
-    if (!got) throw Error(kFileInUse, "Could not use '" + database_path + "'; file already in use.");
-    // Without a lock file (a folder that may not be written) the database is
-    // still used, as it would be by a single user.
-    registered_ =
-        lock_file::write_entry(lock_file_, static_cast<unsigned>(slot_), computer_name(), lock_file::kUserName);
+        // A user who is closing holds every other user lock for a moment
+        // while it decides whether it is the last one: wait that out.
+        const bool got = retry([&] {
+            for (unsigned u = 1; u <= kMaxUsers; ++u)
+                if (try_lock(kUserLockBase + u, 1, LockMode::Exclusive)) {
+                    user_ = u;
+                    return true;
+                }
+            return false;
+        });
+        if (!got) {
+            ldb_.reset();
+            throw Error(kFileInUse, "Could not use '" + database_path + "'; file already in use.");
+        }
+        // The last user may have deleted this lock file while we waited for
+        // it: then join the one that takes its place.
+        if (!ldb_->unlinked()) {
+            lock_file::write_entry(*ldb_, user_, computer_name(), lock_file::kUserName);
+            return;
+        }
+        unlock(kUserLockBase + user_, 1);
+        user_ = 0;
+        ldb_.reset();
+        std::this_thread::yield();
+    }
+    throw Error(kFileInUse, "Could not use '" + database_path + "'; file already in use.");
 }
 
-void LockManager::give_back_slot()
+void LockManager::give_back_user()
 {
-    if (slot_ < 0) return;
-    const auto s = static_cast<std::uint64_t>(slot_);
-    // The last user is the one who can lock every other slot.
-    const std::uint64_t after = s + 1;
-    const bool below = s == 0 || file_.try_lock(kUserLocks, s, LockMode::Exclusive);
-    const bool above =
-        below && (after >= kMaxUsers || file_.try_lock(kUserLocks + after, kMaxUsers - after, LockMode::Exclusive));
-    if (below && above && registered_) File::remove(lock_file_);
-    if (above && after < kMaxUsers) file_.unlock(kUserLocks + after, kMaxUsers - after);
-    if (below && s > 0) file_.unlock(kUserLocks, s);
-    file_.unlock(kUserLocks + s, 1);
-    slot_ = -1;
+    if (user_ == 0) return;
+    const std::uint64_t u = user_;
+    // The last user is the one who can lock every other user's byte.
+    const bool below = u == 1 || try_lock(kUserLockBase + 1, u - 1, LockMode::Exclusive);
+    const bool above = below && (u == kMaxUsers || try_lock(kUserLockBase + u + 1, kMaxUsers - u, LockMode::Exclusive));
+    if (below && above) File::remove(lock_file_);
+    if (above && u < kMaxUsers) unlock(kUserLockBase + u + 1, kMaxUsers - u);
+    if (below && u > 1) unlock(kUserLockBase + 1, u - 1);
+    unlock(kUserLockBase + u, 1);
+    user_ = 0;
+    ldb_.reset();
+}
+
+bool LockManager::others_present()
+{
+    if (!locking()) {
+        // Open for reading only: anyone writing has a lock file here.
+        try {
+            return File::open(lock_file_) != nullptr;
+        } catch (const Error&) {
+            return false;
+        }
+    }
+    const std::uint64_t u = user_;
+    return (u > 1 && conflicts(kUserLockBase + 1, u - 1, LockMode::Exclusive)) ||
+           (u < kMaxUsers && conflicts(kUserLockBase + u + 1, kMaxUsers - u, LockMode::Exclusive));
 }
 
 bool LockManager::try_page(std::uint32_t page, LockMode mode)
 {
     const std::uint64_t block = page_block(page);
-    if (mode == LockMode::Shared) return file_.try_lock(block + kPageLockSize - 1, 1, LockMode::Shared);
-    const std::uint64_t from = slot_ < 0 ? 0 : static_cast<std::uint64_t>(slot_);
-    return file_.try_lock(block + from, kPageLockSize - from, LockMode::Exclusive);
+    if (mode == LockMode::Shared) return try_lock(block + user_, 1, LockMode::Shared);
+    return try_lock(block + 1, kLockShared + user_, LockMode::Exclusive);
 }
 
 void LockManager::lock_page(std::uint32_t page, LockMode mode)
 {
-    if (!file_.lockable()) return;
+    if (!locking()) return;
     if (!retry([&] { return try_page(page, mode); })) throw locked_error(page, mode == LockMode::Exclusive);
 }
 
-bool LockManager::try_lock_page(std::uint32_t page)
-{
-    return !file_.lockable() || try_page(page, LockMode::Exclusive);
-}
+bool LockManager::try_lock_page(std::uint32_t page) { return !locking() || try_page(page, LockMode::Exclusive); }
 
 void LockManager::unlock_page(std::uint32_t page, LockMode mode)
 {
-    if (!file_.lockable()) return;
+    if (!locking()) return;
     const std::uint64_t block = page_block(page);
-    if (mode == LockMode::Shared) {
-        file_.unlock(block + kPageLockSize - 1, 1);
-        return;
-    }
-    const std::uint64_t from = slot_ < 0 ? 0 : static_cast<std::uint64_t>(slot_);
-    file_.unlock(block + from, kPageLockSize - from);
+    if (mode == LockMode::Shared)
+        unlock(block + user_, 1);
+    else
+        unlock(block + 1, kLockShared + user_);
 }
 
-void LockManager::lock_allocation()
+void LockManager::lock_table(std::uint32_t definition_page, TableLockKind kind)
 {
-    if (!file_.lockable()) return;
-    if (!retry([&] { return file_.try_lock(kAllocationLock, 1, LockMode::Exclusive); }))
-        throw locked_error(0, true);
+    if (!locking()) return;
+    const std::uint64_t at = table_byte(definition_page, kind, user_);
+    if (!retry([&] { return try_lock(at, 1, LockMode::Shared); })) throw locked_error(0, kind == TableLockKind::Write);
 }
 
-void LockManager::unlock_allocation()
+void LockManager::unlock_table(std::uint32_t definition_page, TableLockKind kind)
 {
-    if (file_.lockable()) file_.unlock(kAllocationLock, 1);
+    if (locking()) unlock(table_byte(definition_page, kind, user_), 1);
 }
 
-// The slot of the writer holding a page: the first locked byte of its block.
-int LockManager::writer_slot(std::uint32_t page)
+// The user holding a page's write lock: its lock reaches from the block's
+// byte 1 to byte 256 + u, so the holder is the highest u whose byte 256 + u
+// is locked. 0 when nobody writes the page.
+unsigned LockManager::writer_of(std::uint32_t page)
 {
-    const std::uint64_t block = page_block(page);
-    if (!file_.lock_conflicts(block, kMaxUsers, LockMode::Shared)) return -1;  // a reader, or gone
-    unsigned lo = 0;
-    unsigned hi = kMaxUsers - 1;  // bytes 0..hi hold a lock
+    const std::uint64_t tail = page_block(page) + kLockShared;
+    if (!conflicts(tail + 1, 1, LockMode::Shared)) return 0;
+    unsigned lo = 1;          // byte 256 + lo is locked
+    unsigned hi = kMaxUsers;  // the answer is at most hi
     while (lo < hi) {
-        const unsigned mid = (lo + hi) / 2;
-        if (file_.lock_conflicts(block, mid + 1, LockMode::Shared))
-            hi = mid;
+        const unsigned mid = (lo + hi + 1) / 2;
+        if (conflicts(tail + mid, 1, LockMode::Shared))
+            lo = mid;
         else
-            lo = mid + 1;
+            hi = mid - 1;
     }
-    return static_cast<int>(lo);
+    return lo;
 }
 
-int LockManager::other_connected_slot()
+unsigned LockManager::other_user()
 {
-    for (unsigned s = 0; s < kMaxUsers; ++s)
-        if (static_cast<int>(s) != slot_ && file_.lock_conflicts(kUserLocks + s, 1, LockMode::Exclusive))
-            return static_cast<int>(s);
-    return -1;
+    for (unsigned u = 1; u <= kMaxUsers; ++u)
+        if (u != user_ && conflicts(kUserLockBase + u, 1, LockMode::Exclusive)) return u;
+    return 0;
 }
 
 Error LockManager::locked_error(std::uint32_t page, bool writing)
 {
     const char* verb = writing ? "update" : "read";
-    int holder = page != 0 ? writer_slot(page) : -1;
-    if (holder < 0 || holder == slot_) holder = other_connected_slot();
+    unsigned holder = page != 0 ? writer_of(page) : 0;
+    if (holder == 0 || holder == user_) holder = other_user();
     lock_file::Entry who;
-    if (holder >= 0 && lock_file::read_entry(lock_file_, static_cast<unsigned>(holder), who))
+    if (holder != 0 && lock_file::read_entry(*ldb_, holder, who))
         return Error(kCouldNotUpdateLockedBy, std::string("Could not ") + verb + "; currently locked by user '" +
                                                   who.user + "' on machine '" + who.machine + "'.");
     return Error(kCouldNotUpdateLocked, std::string("Could not ") + verb + "; currently locked.");
+}
+
+TableLock::TableLock(std::shared_ptr<LockManager> locks, std::uint32_t definition_page, TableLockKind kind)
+    : locks_(locks), page_(definition_page), kind_(kind)
+{
+    if (!locks) return;
+    locks->lock_table(page_, kind_);
+    held_ = true;
+}
+
+TableLock& TableLock::operator=(TableLock&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        locks_ = std::move(other.locks_);
+        page_ = other.page_;
+        kind_ = other.kind_;
+        held_ = other.held_;
+        other.held_ = false;
+    }
+    return *this;
+}
+
+void TableLock::release()
+{
+    if (!held_) return;
+    held_ = false;
+    if (const std::shared_ptr<LockManager> locks = locks_.lock()) locks->unlock_table(page_, kind_);
 }
 
 }  // namespace jet

@@ -1,19 +1,29 @@
-// Locking between the processes that use one database file.
+// Locking between the programs that use one database file, as Jet does it:
+// every lock lies in the lock file beside the database (`name.ldb`, see
+// lock_file.h), far beyond its end, and no byte of the database itself is
+// ever locked. User u (1..255) takes these, all offsets in the lock file:
 //
-// Operating-system byte-range locks on the database file, all of them far
-// beyond the end of the data (a Jet file is at most 2 GiB long), so that the
-// data itself stays readable by programs that take no locks, even where locks
-// are mandatory (Windows):
+//   0x10000000 + u                   its user lock, exclusive, while the
+//                                    database is open; its entry in the lock
+//                                    file is at 64·(u − 1)
+//   0x20000000 + 512·p + 1 ...       the write lock of page p, exclusive: the
+//   0x20000000 + 512·p + 256 + u     first 256 bytes cover every user's read
+//                                    byte of the page, the length past them
+//                                    names the holder
+//   0x20000000 + 512·p + u           a read lock of page p, shared (Jet takes
+//                                    it on long-value and index pages; the
+//                                    engine's readers take none)
+//   0x40000000 + 512·t + u           table-read, shared, while a cursor on
+//                                    the table whose definition is page t is
+//                                    open
+//   0x50000000 + 512·t + u           table-write, shared, while a dynaset on
+//                                    that table is open
 //
-//   4 GiB + s          user slot s (0..254), held exclusively for as long as
-//                      that user has the database open; the slot is also the
-//                      user's entry in the lock file (see lock_file.h)
-//   4 GiB + 256        page allocation: appending pages, changing usage maps
-//   8 GiB + 256·p + k  page p. A writer in slot s holds bytes s..255 of its
-//                      block exclusively; a reader holds byte 255 shared. Any
-//                      two writers overlap at byte 255, and so do a writer and
-//                      a reader, while readers share it. The first locked byte
-//                      of the block names the writer's slot.
+// The user regions, the write and read locks' bounds and the table regions
+// are those documented for Jet 3; the byte formulas within a page's 512 are
+// inferred from the documented decoding (page = (offset − base) / 512, the
+// user is the low byte of the lock's last offset). Jet 4 files use the same
+// layout (inferred).
 //
 // A lock held by someone else is retried for a bounded time (two seconds by
 // default), then refused with "Could not update; currently locked by user
@@ -25,62 +35,99 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace jet {
 
-inline constexpr std::uint64_t kLockRegion = 0x100000000ull;
-inline constexpr std::uint64_t kUserLocks = kLockRegion;
-inline constexpr std::uint64_t kAllocationLock = kLockRegion + 0x100;
-inline constexpr std::uint64_t kPageLocks = 2 * kLockRegion;
-inline constexpr std::uint64_t kPageLockSize = 0x100;
+inline constexpr std::uint64_t kUserLockBase = 0x10000000u;
+inline constexpr std::uint64_t kPageLockBase = 0x20000000u;
+inline constexpr std::uint64_t kTableReadBase = 0x40000000u;
+inline constexpr std::uint64_t kTableWriteBase = 0x50000000u;
+inline constexpr std::uint64_t kLockBlock = 512;   // lock bytes per page
+inline constexpr std::uint64_t kLockShared = 256;  // the block's bytes an exclusive lock always covers
 inline constexpr unsigned kMaxUsers = 255;
 
 inline constexpr std::chrono::milliseconds kDefaultLockTimeout{2000};
 
+enum class TableLockKind : std::uint8_t { Read, Write };
+
 class LockManager {
 public:
-    // Registers this open of the database: takes a free user slot and writes
-    // its entry into the lock file. A file open for reading only takes no
-    // slot. Throws "Could not use '...'; file already in use." when all 255
-    // slots stay taken.
-    LockManager(File& file, std::string database_path);
-    // Gives the slot back; the last user to close deletes the lock file.
+    // Registers this open of the database: takes the first free user number
+    // in the lock file beside it and writes the user's entry. A database
+    // open for reading only, or one whose folder cannot take a lock file,
+    // takes none and locks nothing (as a single user). Throws "Could not use
+    // '...'; file already in use." when all 255 users stay taken.
+    LockManager(const File& database, std::string database_path);
+    // Gives the user back; the last user to close deletes the lock file.
     ~LockManager();
     LockManager(const LockManager&) = delete;
     LockManager& operator=(const LockManager&) = delete;
 
-    // This user's slot, or -1 for a database open for reading only.
-    int user_slot() const { return slot_; }
+    // This user's number (1..255), or 0 when it holds none.
+    unsigned user() const { return user_; }
     const std::string& lock_file_path() const { return lock_file_; }
 
     void set_timeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
     std::chrono::milliseconds timeout() const { return timeout_; }
 
-    // Takes a page's lock, retrying up to the timeout; then throws the
-    // "currently locked" error naming the holder.
+    // Takes a page's lock (Exclusive: the write lock; Shared: a read lock),
+    // retrying up to the timeout; then throws the "currently locked" error
+    // naming the holder.
     void lock_page(std::uint32_t page, LockMode mode);
     // Takes a page's write lock if it is free now.
     bool try_lock_page(std::uint32_t page);
     void unlock_page(std::uint32_t page, LockMode mode);
 
-    void lock_allocation();
-    void unlock_allocation();
+    // The table-read or table-write lock on a table's definition page.
+    void lock_table(std::uint32_t definition_page, TableLockKind kind);
+    void unlock_table(std::uint32_t definition_page, TableLockKind kind);
+
+    // Whether another user has the database open now.
+    bool others_present();
+
+    // Lock calls made to the system (taking, testing and giving back), for
+    // measuring the traffic.
+    std::uint64_t lock_calls() const { return calls_; }
 
 private:
+    bool locking() const { return ldb_ != nullptr; }
     bool try_page(std::uint32_t page, LockMode mode);
+    bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode);
+    void unlock(std::uint64_t offset, std::uint64_t length);
+    bool conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode);
     template <class TryOnce> bool retry(TryOnce&& once);
-    void take_slot(const std::string& database_path);
-    void give_back_slot();
+    void take_user(const File& database, const std::string& database_path);
+    void give_back_user();
     Error locked_error(std::uint32_t page, bool writing);
-    int writer_slot(std::uint32_t page);
-    int other_connected_slot();
+    unsigned writer_of(std::uint32_t page);
+    unsigned other_user();
 
-    File& file_;
     std::string lock_file_;
-    int slot_ = -1;
-    bool registered_ = false;  // this user's entry is in the lock file
+    std::unique_ptr<File> ldb_;
+    unsigned user_ = 0;
     std::chrono::milliseconds timeout_ = kDefaultLockTimeout;
+    std::uint64_t calls_ = 0;
+};
+
+// Holds a table lock while it lives (a cursor's).
+class TableLock {
+public:
+    TableLock() = default;
+    TableLock(std::shared_ptr<LockManager> locks, std::uint32_t definition_page, TableLockKind kind);
+    ~TableLock() { release(); }
+    TableLock(TableLock&& other) noexcept { *this = std::move(other); }
+    TableLock& operator=(TableLock&& other) noexcept;
+    TableLock(const TableLock&) = delete;
+    TableLock& operator=(const TableLock&) = delete;
+    void release();
+
+private:
+    std::weak_ptr<LockManager> locks_;
+    std::uint32_t page_ = 0;
+    TableLockKind kind_ = TableLockKind::Read;
+    bool held_ = false;
 };
 
 }  // namespace jet

@@ -1,7 +1,6 @@
 #include "jet/page.h"
 
 #include "jet/error.h"
-#include "jet/lock_manager.h"
 #include "jet/rc4.h"
 
 #include <algorithm>
@@ -40,8 +39,21 @@ void Pager::refresh_size()
     page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu + 1 : static_cast<std::uint32_t>(pages);
 }
 
+const std::vector<std::uint8_t>* Pager::overlaid(std::uint32_t number) const
+{
+    for (const PageOverlay* o : overlays_)
+        if (const std::vector<std::uint8_t>* bytes = o->changed_page(number)) return bytes;
+    return nullptr;
+}
+
 Page Pager::page(std::uint32_t number)
 {
+    if (!overlays_.empty())
+        if (const std::vector<std::uint8_t>* bytes = overlaid(number)) {
+            Page page(std::make_shared<const std::vector<std::uint8_t>>(*bytes));
+            page.number = number;
+            return page;
+        }
     auto found = cache_.find(number);
     if (found == cache_.end()) {
         if (cache_.size() >= kCacheLimit) cache_.clear();
@@ -66,23 +78,12 @@ void Pager::read_raw(std::uint32_t number, std::vector<std::uint8_t>& out)
     require(number < page_count_);
     out.resize(layout_->page_size);
     const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
-    const bool lock = locks_ && !held(number);
-    if (lock) locks_->lock_page(number, LockMode::Shared);
-    const std::size_t got = file_->read_at(offset, out.data(), out.size());
-    if (lock) locks_->unlock_page(number, LockMode::Shared);
-    require(got == out.size());
-    apply_page_key(header_.page_key, number, out);
-}
-
-void Pager::read_page(std::uint32_t number, std::vector<std::uint8_t>& out)
-{
-    if (number >= page_count_) refresh_size();
-    require(number < page_count_);
-    out.resize(layout_->page_size);
-    const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
+    ++reads_;
     require(file_->read_at(offset, out.data(), out.size()) == out.size());
     apply_page_key(header_.page_key, number, out);
 }
+
+void Pager::read_page(std::uint32_t number, std::vector<std::uint8_t>& out) { read_raw(number, out); }
 
 void Pager::write_page(std::uint32_t number, const std::vector<std::uint8_t>& page)
 {
@@ -90,6 +91,7 @@ void Pager::write_page(std::uint32_t number, const std::vector<std::uint8_t>& pa
     cache_.erase(number);
     const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
     bool ok;
+    ++writes_;
     if (header_.page_key != 0 && number != 0) {
         std::vector<std::uint8_t> encoded = page;
         apply_page_key(header_.page_key, number, encoded);
@@ -101,17 +103,12 @@ void Pager::write_page(std::uint32_t number, const std::vector<std::uint8_t>& pa
     if (number >= page_count_) refresh_size();
 }
 
-void Pager::hold(std::uint32_t number) { held_.push_back(number); }
+void Pager::add_overlay(const PageOverlay* overlay) { overlays_.push_back(overlay); }
 
-void Pager::release(std::uint32_t number)
+void Pager::remove_overlay(const PageOverlay* overlay)
 {
-    const auto it = std::find(held_.begin(), held_.end(), number);
-    if (it != held_.end()) held_.erase(it);
-}
-
-bool Pager::held(std::uint32_t number) const
-{
-    return std::find(held_.begin(), held_.end(), number) != held_.end();
+    const auto it = std::find(overlays_.begin(), overlays_.end(), overlay);
+    if (it != overlays_.end()) overlays_.erase(it);
 }
 
 DataPage::DataPage(Page page, const Layout& layout) : page_(std::move(page)), layout_(&layout)

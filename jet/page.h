@@ -38,11 +38,22 @@ private:
     std::shared_ptr<const std::vector<std::uint8_t>> data_;
 };
 
+// Changed pages a writer of this handle holds and has not written yet: the
+// handle's readers see them as the writer will write them.
+class PageOverlay {
+public:
+    virtual const std::vector<std::uint8_t>* changed_page(std::uint32_t number) const = 0;
+
+protected:
+    ~PageOverlay() = default;
+};
+
 // Reads pages, decoding encoded ones. Pages read since the last refresh()
 // are kept, so one operation reads each page once; refresh() before an
-// operation sees what other programs have written since. With a lock manager
-// each page is read under its shared lock, so a page that another process is
-// writing is never seen half-written.
+// operation sees what other programs have written since. Readers take no
+// locks, as Jet's don't: a writer puts every page down whole and in an order
+// that keeps the file readable at every step, and a reader that meets a page
+// caught in the middle of a change reads it again (see Database).
 class Pager {
 public:
     Pager(std::unique_ptr<File> file, const Header& header);
@@ -61,30 +72,35 @@ public:
     void set_locks(LockManager* locks) { locks_ = locks; }
     LockManager* locks() const { return locks_; }
 
-    // The page read afresh (through its shared lock), replacing a cached copy.
+    // The page read afresh, replacing a cached copy.
     Page fresh_page(std::uint32_t number);
-    // Pages this handle holds the write lock of: they are read without taking
-    // the shared lock (which would overlap the write lock).
-    void hold(std::uint32_t number);
-    void release(std::uint32_t number);
-    // Reads a page afresh and decoded into `out`, without any lock: for a page
-    // held for writing. Corrupt if it lies outside the file.
+    // Reads a page afresh and decoded into `out`, bypassing the cache and
+    // any overlay. Corrupt if it lies outside the file.
     void read_page(std::uint32_t number, std::vector<std::uint8_t>& out);
     // Writes a whole page in one call (encoded if the database encodes its
     // pages); a page just past the end appends it. Throws "Disk or network error.".
     void write_page(std::uint32_t number, const std::vector<std::uint8_t>& page);
 
+    void add_overlay(const PageOverlay* overlay);
+    void remove_overlay(const PageOverlay* overlay);
+
+    // Pages read from and written to the file, for measuring the traffic.
+    std::uint64_t pages_read() const { return reads_; }
+    std::uint64_t pages_written() const { return writes_; }
+
 private:
-    bool held(std::uint32_t number) const;
     void refresh_size();
     void read_raw(std::uint32_t number, std::vector<std::uint8_t>& out);
+    const std::vector<std::uint8_t>* overlaid(std::uint32_t number) const;
 
     std::unique_ptr<File> file_;
     LockManager* locks_ = nullptr;
-    std::vector<std::uint32_t> held_;
+    std::vector<const PageOverlay*> overlays_;
     Header header_;
     const Layout* layout_;
     std::uint32_t page_count_ = 0;
+    std::uint64_t reads_ = 0;
+    std::uint64_t writes_ = 0;
     std::unordered_map<std::uint32_t, std::shared_ptr<const std::vector<std::uint8_t>>> cache_;
 };
 

@@ -34,8 +34,9 @@ RecordWriter::Located RecordWriter::locate(RowPointer at)
     if (!slot.overflow_header()) return Located{at.page, at.row, false};
     const std::span<std::uint8_t> header = page.row(at.row);
     require(header.size() >= 4);
+    // The copy may lie on the same page as its pointer: other writers leave
+    // such rows, and the reader follows them too.
     const RowPointer target = RowPointer::from(le32(header.data()));
-    require(target.page != at.page);
     std::vector<std::uint8_t>& bytes = held_.lock(target.page);
     PageEditor target_page(bytes, layout, false);
     require(target_page.owner() == table_.page);
@@ -44,9 +45,41 @@ RecordWriter::Located RecordWriter::locate(RowPointer at)
     return Located{target.page, target.row, true};
 }
 
+RecordWriter::~RecordWriter()
+{
+    try {
+        flush();
+    } catch (...) {
+        // Going idle failed: the locks are given back all the same, and what
+        // could not be written is not written.
+    }
+}
+
+void RecordWriter::flush() { held_.flush(); }
+
 bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes)
 {
-    ReleaseAtEnd release(held_);
+    held_.begin();
+    bool changed;
+    try {
+        changed = change(at, changes);
+    } catch (...) {
+        // The held pages go back to what the updates before this one left,
+        // and the writer goes idle, so that a refusal keeps nobody waiting.
+        held_.roll_back();
+        try {
+            flush();
+        } catch (...) {
+        }
+        throw;
+    }
+    held_.commit();
+    if (std::chrono::steady_clock::now() - held_.held_since() >= kIdleAfter) flush();
+    return changed;
+}
+
+bool RecordWriter::change(RowPointer at, const std::vector<FieldChange>& changes)
+{
     const Layout& layout = pager_.layout();
     const Located where = locate(at);
     std::vector<std::uint8_t>& bytes = *held_.find(where.page);
@@ -65,7 +98,12 @@ bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes
         if (ch.seen && !(stored_ == *ch.seen)) overtaken = true;
         changed_.push_back(&ch);
     }
-    if (changed_.empty()) return false;
+    if (changed_.empty()) {
+        // Nothing to change: the page goes back to the file as it is, so the
+        // update is real write traffic all the same.
+        held_.defer(where.page);
+        return false;
+    }
     if (overtaken) throw Error(kDataChanged, "Data has changed; operation stopped.");
 
     if (table_.table_type != 'N') throw read_only();  // the catalogue is the engine's own
@@ -138,7 +176,7 @@ void RecordWriter::place(RowPointer at, const Located& where, const std::vector<
     {
         PageEditor page(*held_.find(where.page), layout);
         if (page.replace_row(where.slot, packed)) {
-            held_.write(where.page);
+            held_.defer(where.page);
             return;
         }
     }

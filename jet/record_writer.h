@@ -7,6 +7,7 @@
 #include "jet/table_definition.h"
 #include "jet/value.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,16 +22,29 @@ struct FieldChange {
     const Value* seen = nullptr;
 };
 
+// A writer keeps the write locks it took, and the pages it changed in
+// place, until it goes idle: when flush() is called (the cursor leaves the
+// pages, or the pass ends), when an update finds its oldest lock held for
+// kIdleAfter, or when the writer is destroyed. Changes that move rows or add
+// pages are written at once, in the order that keeps the file readable at
+// every step; their locks are kept until idle too.
+inline constexpr std::chrono::milliseconds kIdleAfter{100};
+
 class RecordWriter {
 public:
     RecordWriter(Pager& pager, const TableDefinition& table) : pager_(pager), table_(table), held_(pager) {}
+    // Goes idle; a failure then is not reported.
+    ~RecordWriter();
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
 
-    // Writes the changes to the record whose original slot is `at`, under the
-    // write locks of the pages involved, before it returns. Each field is
-    // compared with what the file holds now: fields that already hold their
-    // new value are left alone, and when all of them do, nothing is written
-    // at all (the file stays byte for byte the same). Returns whether
-    // anything was written.
+    // Makes the changes to the record whose original slot is `at`, under the
+    // write locks of the pages involved. Each field is compared with what
+    // the page holds now: fields that already hold their new value are left
+    // alone, and when all of them do, the record's page is written back with
+    // the bytes it holds (real write traffic, the file byte for byte the
+    // same). Returns whether any value changed. A failed update leaves the
+    // held pages as they were before it.
     //
     // A row whose length changes is laid out again in its page, or moved to
     // an overflow row on another page of the table (its slot keeps a pointer
@@ -44,7 +58,16 @@ public:
     // the errors of locking, conversion and size.
     bool update(RowPointer at, const std::vector<FieldChange>& changes);
 
+    // Goes idle: writes the pages changed in place and gives every lock
+    // back. Throws "Data has changed; operation stopped." when another
+    // program wrote one of them meanwhile (that page is not written).
+    void flush();
+    // Whether the writer holds the page's write lock now.
+    bool holds(std::uint32_t page) { return held_.find(page) != nullptr; }
+    bool holding() const { return held_.holding(); }
+
 private:
+    bool change(RowPointer at, const std::vector<FieldChange>& changes);
     struct Located {
         std::uint32_t page = 0;  // where the row's bytes are
         unsigned slot = 0;

@@ -1,7 +1,6 @@
 #include "jet/row_placement.h"
 
 #include "jet/error.h"
-#include "jet/lock_manager.h"
 #include "jet/page_edit.h"
 #include "jet/usage_map.h"
 
@@ -13,23 +12,6 @@ namespace {
 
 // The global map of free pages: page 1, row 0; a set bit means free.
 constexpr RowPointer kGlobalMap{1, 0};
-
-class AllocationLock {
-public:
-    explicit AllocationLock(LockManager* locks) : locks_(locks)
-    {
-        if (locks_) locks_->lock_allocation();
-    }
-    ~AllocationLock()
-    {
-        if (locks_) locks_->unlock_allocation();
-    }
-    AllocationLock(const AllocationLock&) = delete;
-    AllocationLock& operator=(const AllocationLock&) = delete;
-
-private:
-    LockManager* locks_;
-};
 
 // A free-space hint read without the write lock: whether the page may take the row.
 bool may_fit(Pager& pager, std::uint32_t number, std::uint32_t owner, std::size_t length)
@@ -56,8 +38,11 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
                        std::uint16_t flags)
 {
     const Layout& layout = pager.layout();
-    AllocationLock allocation(pager.locks());
-    pager.refresh();  // the file's size now, and maps as they are now
+    // Adding a page changes the global map, so its page's write lock
+    // serialises every writer that adds pages; the file's size and the maps
+    // are then read as they are now.
+    held.lock(kGlobalMap.page);
+    pager.refresh();
     const std::uint32_t number = pager.page_count();
     if (number > 0xFFFFFEu) resource_exceeded();
 

@@ -284,6 +284,7 @@ private:
         const jet::Value notes_now = text_value(text);
         d.set_value(6, notes_now);
         d.update();
+        d.close();  // written now, and a failure told here
         scores_[game] = {new_home, new_away};
         // The score left alone stays as read, NULL included.
         fields[home ? 1 : 2] = field_text(score);
@@ -316,6 +317,7 @@ private:
         d.edit();
         for (int i = 1; i < 6; ++i) d.set_value(i, values[static_cast<std::size_t>(i)]);
         d.update();
+        d.close();
         Fields fields;
         for (const jet::Value& v : values) fields.push_back(field_text(v));
         players_.set(id, std::move(fields));

@@ -25,8 +25,10 @@
 //       M mismatches, C conflicts" at the end (passes that met a lock are
 //       not counted as passes).
 //   jetload hold FILE TABLE --seconds S [--read | --write]
-//       Holds the lock of the page of the table's first record for S seconds,
-//       as a reader does (shared) or as a writer does (the default).
+//       Stays S seconds as a reader with its recordset open (--read: the
+//       table's read lock, no page lock) or as a writer that is not idle
+//       (the default): it has rewritten the first record and keeps the
+//       write lock of its page.
 //   jetload compare FILE ORIGINAL TABLE [--toggle]
 //       Compares every record of the table in FILE with the ORIGINAL file
 //       (with --toggle a field may hold its alternative instead). Prints
@@ -261,6 +263,11 @@ int rewrite(const Options& o)
                 loaded = false;
             }
         }
+        try {
+            d->close();  // the pass ends: the writer goes idle
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+        }
     }
     std::printf("rewrite: %ld passes, %ld updates, %ld written, %ld conflicts\n", passes, updates, written,
                 conflicts.count());
@@ -347,13 +354,32 @@ int read(const Options& o)
 int hold(const Options& o)
 {
     jet::Database db(o.file);
-    const jet::TableDefinition def = db.table_definition(o.table);
-    const std::vector<jet::RowPointer> rows = jet::scan_row_locations(db.pager(), def, 1);
-    if (rows.empty() || !db.pager().locks()) return 1;
-    db.pager().locks()->lock_page(rows[0].page, o.hold_mode);
+    const std::string sql = query_for(db, o.table);
+    if (o.hold_mode == jet::LockMode::Shared) {
+        // A reader: the table-read lock while its recordset is open, no page lock.
+        const jet::Snapshot s = db.open_snapshot(sql);
+        signal_ready(o);
+        std::this_thread::sleep_for(std::chrono::duration<double>(o.seconds));
+        return 0;
+    }
+    // A writer that is not idle: it has updated the first record and stays
+    // on it, so it keeps the write lock of its page.
+    jet::Dynaset d = db.open_dynaset(sql);
+    if (d.is_eof()) return 1;
+    bool updated = false;
+    for (int i = 0; i < d.field_count() && !updated; ++i) {
+        try {
+            write_field(d, i, d.value(i));
+            updated = true;
+        } catch (const jet::Error& e) {
+            if (e.number() != jet::kFieldCannotBeUpdated && e.number() != jet::kFieldNotUpdatable) throw;
+            if (d.editing()) d.cancel_update();
+        }
+    }
+    if (!updated) return 1;
     signal_ready(o);
     std::this_thread::sleep_for(std::chrono::duration<double>(o.seconds));
-    db.pager().locks()->unlock_page(rows[0].page, o.hold_mode);
+    d.close();
     return 0;
 }
 

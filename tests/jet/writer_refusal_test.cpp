@@ -174,11 +174,14 @@ TEST(WriterRefusals, FieldsChangedByAnotherUserSinceTheRead)
         return v;
     };
     // `theirs` reads the record afresh before each change; `mine` does not.
+    // Each goes idle after its change, so that the other may write.
     auto change = [&](jet::Dynaset& d, std::initializer_list<std::pair<int, jet::Value>> fields) {
         if (&d == &theirs) d.move_first();
         d.edit();
         for (const auto& [f, v] : fields) d.set_value(f, v);
-        return d.update();
+        const bool changed = d.update();
+        d.idle();
+        return changed;
     };
     auto stopped = [&](std::initializer_list<std::pair<int, jet::Value>> fields) {
         try {
