@@ -44,8 +44,9 @@ public:
     void RunGuarded(Body&& body);
 
     // Database opening and the table catalogue (database_open.cpp).
-    // Stops the modes, opens the database at strPath and lists its tables that
-    // are neither system nor hidden objects; a failure is logged and reported.
+    // Stops the modes, forgets the current table, opens the database at
+    // strPath and lists its tables that are neither system nor hidden
+    // objects; a failure is logged and reported.
     void OpenDatabase(const CString& strPath);
     // Fills info with table definition nIndex of the database; FALSE when there
     // is no database or the data-access layer fails (nothing is reported).
