@@ -57,8 +57,9 @@ public:
     // Switches both modes off; the next tick then removes the timer.
     void StopModes();
     // Creates the tick timer with the interval edit's period (tenths of a
-    // second, 20 when empty or below 1) and shows the interval in use.
-    void StartTimer();
+    // second, 20 when empty or below 1) and shows the interval in use. FALSE,
+    // and a line in the log, when no timer could be made.
+    BOOL StartTimer();
 
     // Moving a table into the grid (transfer/).
     // One grid column per field of the table (at most 240), by field type.
