@@ -17,6 +17,11 @@ void CQuillmereDlg::OnBrowse()
 void CQuillmereDlg::OpenDatabase(const CString& strPath)
 {
     StopModes();
+    // The current table was one of the old database's: a table of the same
+    // name in this one is another table, whose columns and query text the
+    // next read or toggle lays out afresh.
+    m_strTable.Empty();
+    m_strSQL.Empty();
     m_lstTables.SendMessage(LB_RESETCONTENT, 0, 0);
     m_strDbPath = strPath;
     if (m_db.IsOpen()) m_db.Close();

@@ -44,8 +44,9 @@ public:
     void RunGuarded(Body&& body);
 
     // Database opening and the table catalogue (database_open.cpp).
-    // Stops the modes, opens the database at strPath and lists its tables that
-    // are neither system nor hidden objects; a failure is logged and reported.
+    // Stops the modes, forgets the current table, opens the database at
+    // strPath and lists its tables that are neither system nor hidden
+    // objects; a failure is logged and reported.
     void OpenDatabase(const CString& strPath);
     // Fills info with table definition nIndex of the database; FALSE when there
     // is no database or the data-access layer fails (nothing is reported).
@@ -56,8 +57,9 @@ public:
     // Switches both modes off; the next tick then removes the timer.
     void StopModes();
     // Creates the tick timer with the interval edit's period (tenths of a
-    // second, 20 when empty or below 1) and shows the interval in use.
-    void StartTimer();
+    // second, 20 when empty or below 1) and shows the interval in use. FALSE,
+    // and a line in the log, when no timer could be made.
+    BOOL StartTimer();
 
     // Moving a table into the grid (transfer/).
     // One grid column per field of the table (at most 240), by field type.

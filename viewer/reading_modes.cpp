@@ -23,6 +23,15 @@ void CQuillmereDlg::UpdateTableListState()
 
 void CQuillmereDlg::OnToggleReading()
 {
+    // Switching off needs no table: whatever became of the one the mode was
+    // started on (its database gone, the table gone with it), STOP ends it.
+    if (m_bReading) {
+        m_bReading = FALSE;
+        m_btnReading.SetWindowText("Start Reading MDB");
+        UpdateTableListState();
+        return;
+    }
+
     CString strTable = GetSelectedTable();
     if (strTable.IsEmpty()) return;
 
@@ -34,31 +43,15 @@ void CQuillmereDlg::OnToggleReading()
         if (db.IsOpen()) db.Close();
     }
 
-    if (m_bReading) {
-        m_bReading = FALSE;
-        m_btnReading.SetWindowText("Start Reading MDB");
-        UpdateTableListState();
-        return;
-    }
+    // Without a timer no tick would come: the mode stays off.
+    if (m_nTimerId == 0 && !StartTimer()) return;
     m_bReading = TRUE;
     m_btnReading.SetWindowText("STOP Reading MDB");
     UpdateTableListState();
-    if (m_nTimerId == 0) StartTimer();
 }
 
 void CQuillmereDlg::OnToggleUpdating()
 {
-    CString strTable = GetSelectedTable();
-    if (strTable.IsEmpty()) return;
-
-    if (std::strcmp(strTable, m_strTable) != 0) {
-        if (m_db.IsOpen()) m_db.Close();
-        RunGuarded([&] { m_db.Open(m_strDbPath, FALSE, FALSE, ""); });
-        LayOutColumns(strTable, &m_db);
-        m_strSQL = ReadTable(strTable, &m_db);
-        if (m_db.IsOpen()) m_db.Close();
-    }
-
     if (m_bUpdating) {
         m_bUpdating = FALSE;
         m_btnUpdating.SetWindowText("Start Updating MDB");
@@ -66,7 +59,27 @@ void CQuillmereDlg::OnToggleUpdating()
         UpdateTableListState();
         return;
     }
+
+    CString strTable = GetSelectedTable();
+    if (strTable.IsEmpty()) return;
+
+    if (std::strcmp(strTable, m_strTable) != 0) {
+        if (m_db.IsOpen()) m_db.Close();
+        RunGuarded([&] { m_db.Open(m_strDbPath, FALSE, FALSE, ""); });
+        // The connection is the mode's and the mode is off: a layout that
+        // fails (the table has gone) does not leave it open.
+        try {
+            LayOutColumns(strTable, &m_db);
+            m_strSQL = ReadTable(strTable, &m_db);
+        } catch (...) {
+            if (m_db.IsOpen()) m_db.Close();
+            throw;
+        }
+        if (m_db.IsOpen()) m_db.Close();
+    }
+
     if (AfxMessageBox(kUpdateQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (m_nTimerId == 0 && !StartTimer()) return;
 
     m_bUpdating = TRUE;
     m_btnUpdating.SetWindowText("STOP Updating MDB");
@@ -76,10 +89,9 @@ void CQuillmereDlg::OnToggleUpdating()
     RunGuarded([&] {
         if (!m_db.IsOpen()) m_db.Open(m_strDbPath, FALSE, FALSE, "");
     });
-    if (m_nTimerId == 0) StartTimer();
 }
 
-void CQuillmereDlg::StartTimer()
+BOOL CQuillmereDlg::StartTimer()
 {
     CString strInterval;
     m_editInterval.GetWindowText(strInterval);
@@ -88,11 +100,14 @@ void CQuillmereDlg::StartTimer()
 
     const UINT nPeriod = static_cast<UINT>(nInterval) * kIntervalUnitMs;
     m_nTimerId = static_cast<UINT>(SetTimer(kTimerEvent, nPeriod, nullptr));
-    if (m_nTimerId > 0) {
-        CString strShown;
-        strShown.Format("%d", nInterval);
-        m_editInterval.SetWindowText(strShown);
+    if (m_nTimerId == 0) {
+        LogMessage("Failed to start the timer; the mode stays off.");
+        return FALSE;
     }
+    CString strShown;
+    strShown.Format("%d", nInterval);
+    m_editInterval.SetWindowText(strShown);
+    return TRUE;
 }
 
 namespace {

@@ -157,6 +157,24 @@ TEST_F(Reading, ATableNameWithABlankIsRead)
     EXPECT_EQ(dlg.RefreshTable(), 2);
 }
 
+TEST_F(Reading, ATableNamedWithAWordOfSqlIsRead)
+{
+    OpenCopy("reserved.mdb");
+    ReadOnce("Order");
+    EXPECT_EQ(Log(), "");
+    EXPECT_EQ(std::string(dlg.m_strSQL), "SELECT TOP 1000 [Quarter], [Description], [PlayId] FROM [Order]");
+    EXPECT_EQ(Column(1), Lines({"Play 1", "Play 2", "Play 3", "Play 4"}));
+    EXPECT_EQ(dlg.RefreshTable(), 4);
+    EXPECT_EQ(Log(), "");
+    // The words are known in any case; a plain name that is none stands bare.
+    CDaoDatabase db;
+    db.Open(dlg.m_strDbPath, FALSE, FALSE, "");
+    EXPECT_EQ(std::string(dlg.BuildQuery("oRDER", &db)),
+              "SELECT TOP 1000 [Quarter], [Description], [PlayId] FROM [oRDER]");
+    EXPECT_EQ(std::string(dlg.BuildQuery("Scores", &db)),
+              "SELECT TOP 1000 [ScoreId], [Team], [Points], [Updated] FROM Scores");
+}
+
 TEST_F(Reading, EveryFieldTypeAsItsCellText)
 {
     OpenCopy("types.mdb");

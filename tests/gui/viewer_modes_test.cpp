@@ -1,6 +1,7 @@
 // The reading and updating modes driven through the dialog's buttons, with
 // real timer ticks handled by the message loop.
 #include <gtest/gtest.h>
+#include <cstring>
 #include <functional>
 #include "reading_modes.h"
 #include "transfer_test_support.h"
@@ -21,6 +22,66 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000)
     }
     return true;
 }
+
+// While it lives, every SetTimer of this program fails as on a system that
+// has no timer left to give: the program's import of it is pointed at a
+// stand-in that returns 0.
+class FailingSetTimer {
+public:
+    FailingSetTimer() : m_slot(ImportSlot("user32.dll", "SetTimer"))
+    {
+        if (m_slot) m_pPrev = Swap(reinterpret_cast<void*>(&NoTimer));
+    }
+    ~FailingSetTimer()
+    {
+        if (m_slot) Swap(m_pPrev);
+    }
+    FailingSetTimer(const FailingSetTimer&) = delete;
+    FailingSetTimer& operator=(const FailingSetTimer&) = delete;
+    bool Active() const { return m_slot != nullptr; }
+
+private:
+    static UINT_PTR WINAPI NoTimer(HWND, UINT_PTR, UINT, TIMERPROC)
+    {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+    // The entry of the program's import address table through which it calls
+    // the function, found by the name it imports it by.
+    static void** ImportSlot(const char* pszDll, const char* pszName)
+    {
+        BYTE* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name;
+             ++dll) {
+            if (_stricmp(reinterpret_cast<const char*>(base + dll->Name), pszDll) != 0 || !dll->OriginalFirstThunk)
+                continue;
+            auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+                const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), pszName) == 0)
+                    return reinterpret_cast<void**>(&slots->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+    void* Swap(void* pNew)
+    {
+        DWORD dwProtect = 0;
+        ::VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &dwProtect);
+        void* pOld = *m_slot;
+        *m_slot = pNew;
+        ::VirtualProtect(m_slot, sizeof *m_slot, dwProtect, &dwProtect);
+        return pOld;
+    }
+
+    void** m_slot;
+    void* m_pPrev = nullptr;
+};
 
 class Modes : public ViewerTest {
 protected:
@@ -278,5 +339,74 @@ TEST_F(Modes, ReadingTicksRunWhileTheUpdateQuestionIsOpen)
     EXPECT_TRUE(g_answered);
     EXPECT_GT(g_readsWhileAsked, before);
     EXPECT_EQ(State(), "STOP/Start list off");
+    EXPECT_FALSE(dlg.m_db.IsOpen());
+}
+
+TEST_F(Modes, WithoutATimerAModeStaysOffAndTheLogSaysSo)
+{
+    OpenCopy("rows.mdb");
+    ASSERT_TRUE(Select("Four"));
+    {
+        FailingSetTimer noTimers;
+        ASSERT_TRUE(noTimers.Active());
+        Click(IDC_READING);
+        ToggleUpdating();
+    }
+    EXPECT_EQ(State(), "Start/Start list on");
+    EXPECT_EQ(dlg.m_nTimerId, 0u);
+    EXPECT_FALSE(dlg.m_db.IsOpen());
+    const std::string line = "Failed to start the timer; the mode stays off.\r\n";
+    EXPECT_EQ(Log(), line + line);
+    // Once a timer can be made, the same press starts the mode.
+    Click(IDC_READING);
+    EXPECT_EQ(State(), "STOP/Start list off");
+    EXPECT_EQ(dlg.m_nTimerId, kTimer);
+}
+
+// The mode started while its database could not be opened; then the file came
+// back without the table. Whatever ends the mode ends it.
+TEST_F(Modes, AModeWhoseTableCouldNotBeLaidOutStillEnds)
+{
+    std::string path;
+    struct Ending {
+        const char* name;
+        std::function<void()> press;
+    };
+    for (const int mode : {IDC_READING, IDC_UPDATING}) {
+        const Ending endings[] = {
+            {"STOP", [&] { Click(mode); }},
+            {"another database", [&] { dlg.OpenDatabase(files.Copy("types.mdb").c_str()); }},
+            {"Read Once", [&] { Click(IDC_READ_ONCE); }},
+            {"Repair DB", [&] { Click(IDC_REPAIR_DB); }},
+        };
+        for (const Ending& ending : endings) {
+            SCOPED_TRACE(std::string(mode == IDC_READING ? "reading, " : "updating, ") + ending.name);
+            path = OpenCopy("catalog.mdb");
+            ASSERT_TRUE(Select("Beta"));
+            ASSERT_TRUE(::DeleteFileA(path.c_str()));
+            TestApp().Reset();
+            if (mode == IDC_READING)
+                Click(IDC_READING);
+            else
+                ToggleUpdating();
+            ASSERT_EQ(State(), mode == IDC_READING ? "STOP/Start list off" : "Start/STOP list off");
+            ASSERT_TRUE(::CopyFileA(files.Copy("rows.mdb").c_str(), path.c_str(), FALSE));
+            TestApp().answers = {IDOK};
+            ending.press();
+            EXPECT_EQ(State(), "Start/Start list on");
+            EXPECT_FALSE(dlg.m_db.IsOpen());
+        }
+    }
+    // A first read of the updating mode that fails on the gone table leaves
+    // its connection closed.
+    path = OpenCopy("catalog.mdb");
+    ASSERT_TRUE(Select("Beta"));
+    ASSERT_TRUE(::CopyFileA(files.Copy("rows.mdb").c_str(), path.c_str(), FALSE));
+    TestApp().Reset();
+    TestApp().answers = {IDOK};
+    Click(IDC_UPDATING);
+    ASSERT_EQ(TestApp().boxes.size(), 1u);
+    EXPECT_EQ(TestApp().boxes[0].text, "Item not found in this collection.");
+    EXPECT_EQ(State(), "Start/Start list on");
     EXPECT_FALSE(dlg.m_db.IsOpen());
 }

@@ -113,9 +113,7 @@ TEST_F(ViewerOpen, FailuresLogTheEnginesWordsAndLeaveNothingOpen)
         EXPECT_TRUE(Tables().empty());
         EXPECT_FALSE(dlg.m_db.IsOpen());
     }
-    // Opening changes neither the grid nor the current table and its query text.
-    EXPECT_EQ(std::string(dlg.m_strTable), "alpha");
-    EXPECT_EQ(std::string(dlg.m_strSQL), "SELECT TOP 1000 [Word] FROM alpha");
+    // The grid keeps what it showed.
     EXPECT_EQ(Cell(dlg.m_grid, 0, 0), "alpha-1");
 
     // Read Once without a selection (the list is empty) only asks.
@@ -125,7 +123,29 @@ TEST_F(ViewerOpen, FailuresLogTheEnginesWordsAndLeaveNothingOpen)
     ASSERT_EQ(TestApp().boxes.size(), 1u);
     EXPECT_EQ(TestApp().boxes[0].text, kSelectFirst);
     EXPECT_EQ(Rows(dlg.m_grid), 1);
-    EXPECT_EQ(std::string(dlg.m_strTable), "alpha");
+}
+
+TEST_F(ViewerOpen, AnotherDatabaseForgetsTheCurrentTableSoItsNamesakeIsLaidOutAfresh)
+{
+    OpenCopy("rows.mdb");
+    ASSERT_TRUE(Select("Four"));
+    Click(IDC_READ_ONCE);
+    dlg.m_grid.SetColumnWidth(0, 77);  // as the operator may drag it
+    // Another file, with a table of the same name.
+    const std::string other = files.Missing("other.mdb");
+    ASSERT_TRUE(::CopyFileA(files.Copy("rows.mdb").c_str(), other.c_str(), FALSE));
+    dlg.OpenDatabase(other.c_str());
+    EXPECT_TRUE(dlg.m_strTable.IsEmpty());
+    EXPECT_TRUE(dlg.m_strSQL.IsEmpty());
+    EXPECT_EQ(Columns(dlg.m_grid)[0].width, 77) << "the grid keeps what it showed";
+
+    ASSERT_TRUE(Select("Four"));
+    Click(IDC_READING);
+    EXPECT_EQ(Columns(dlg.m_grid)[0].width, 40);
+    EXPECT_EQ(std::string(dlg.m_strTable), "Four");
+    EXPECT_EQ(std::string(dlg.m_strSQL), "SELECT TOP 1000 [N], [Word] FROM Four");
+    dlg.StopModes();
+    EXPECT_EQ(Log(), "");
 }
 
 TEST_F(ViewerOpen, AnOpenUpdatingConnectionIsClosedByOpening)
