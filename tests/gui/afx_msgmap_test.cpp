@@ -297,12 +297,22 @@ LRESULT CALLBACK RefuseEveryWindow(int nCode, WPARAM, LPARAM)
     return nCode == HCBT_CREATEWND ? 1 : 0;
 }
 
+const char* NameOf(CreateFailure failure)
+{
+    static const char* const names[] = {"UnknownClass", "HookRefuses", "NcCreateRefused", "CreateRefused"};
+    return names[static_cast<int>(failure)];
+}
+
+void PrintTo(CreateFailure failure, std::ostream* os)
+{
+    *os << NameOf(failure);
+}
+
 class FailedCreation : public ::testing::TestWithParam<CreateFailure> {};
 
 std::string FailureName(const ::testing::TestParamInfo<CreateFailure>& info)
 {
-    static const char* const names[] = {"UnknownClass", "HookRefuses", "NcCreateRefused", "CreateRefused"};
-    return names[static_cast<int>(info.param)];
+    return NameOf(info.param);
 }
 } // namespace
 

@@ -87,6 +87,11 @@ struct FailingWindow {
     std::function<void*(CEditingGrid&)> make;
 };
 
+void PrintTo(const FailingWindow& window, std::ostream* os)
+{
+    *os << window.pszName;
+}
+
 class EditorFactoryFailureTest : public EditorTest, public ::testing::WithParamInterface<FailingWindow> {};
 
 TEST_P(EditorFactoryFailureTest, AWindowThatCannotBeMadeGivesNullAndLeavesNothing)
