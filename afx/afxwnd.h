@@ -237,9 +237,16 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 // ProcessWndProcException) and detaches the object after WM_NCDESTROY.
 LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 // The next window created on this thread is attached to pWnd and subclassed from
-// its first message on; AfxUnhookWindowCreate ends that (TRUE if it happened).
-void AfxHookWindowCreate(CWnd* pWnd);
+// its first message on, and its handle is written to *phWndAttached (which is
+// left NULL if no window gets attached); AfxUnhookWindowCreate ends that (TRUE
+// if the hook saw the window).
+void AfxHookWindowCreate(CWnd* pWnd, HWND* phWndAttached);
 BOOL AfxUnhookWindowCreate();
+// Ends a creation through the hook that gave no window, without touching an
+// object that is already gone: afterwards pWnd's PostNcDestroy has run exactly
+// once, so that an object that deletes itself there is neither leaked nor used
+// after its deletion.
+void AfxEndFailedCreate(CWnd* pWnd, BOOL bHookSawWindow, HWND hWndAttached);
 
 // A scroll bar control (the argument of the scroll handlers).
 class CScrollBar : public CWnd {

@@ -86,10 +86,12 @@ HWND CDialog::CreateFromTemplate(HWND hWndParent)
     HGLOBAL hTemplate = hRes ? ::LoadResource(hInst, hRes) : nullptr;
     auto* pTemplate = static_cast<LPCDLGTEMPLATEA>(hTemplate ? ::LockResource(hTemplate) : nullptr);
     if (!pTemplate) return nullptr;
-    AfxHookWindowCreate(this);
+    HWND hWndAttached = nullptr;
+    AfxHookWindowCreate(this, &hWndAttached);
     HWND hWnd = ::CreateDialogIndirectParamA(hInst, pTemplate, hWndParent, &AfxDlgProc, 0);
-    AfxUnhookWindowCreate();
-    if (!hWnd && m_hWnd) Detach();
+    const BOOL bHookSawWindow = AfxUnhookWindowCreate();
+    // A dialog that deletes itself may be gone after a failure.
+    if (!hWnd) AfxEndFailedCreate(this, bHookSawWindow, hWndAttached);
     return hWnd;
 }
 

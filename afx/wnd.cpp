@@ -117,13 +117,14 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
         PostNcDestroy();
         return FALSE;
     }
-    AfxHookWindowCreate(this);
+    HWND hWndAttached = nullptr;
+    AfxHookWindowCreate(this, &hWndAttached);
     HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-    AfxUnhookWindowCreate();
+    const BOOL bHookSawWindow = AfxUnhookWindowCreate();
     if (!hWnd) {
-        // WM_NCDESTROY has already detached the object when creation failed late.
-        if (m_hWnd) Detach();
+        // "this" may be deleted from here on (PostNcDestroy).
+        AfxEndFailedCreate(this, bHookSawWindow, hWndAttached);
         return FALSE;
     }
     return TRUE;

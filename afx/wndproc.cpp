@@ -69,9 +69,12 @@ LRESULT CALLBACK AfxCbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)
     AFX_THREAD_STATE* state = AfxGetThreadState();
     if (nCode == HCBT_CREATEWND && state->m_pWndInit) {
         CWnd* pWnd = state->m_pWndInit;
+        HWND* phWndAttached = state->m_phWndInit;
         state->m_pWndInit = nullptr;
+        state->m_phWndInit = nullptr;
         HWND hWnd = reinterpret_cast<HWND>(wParam);
         if (pWnd->Attach(hWnd)) {
+            *phWndAttached = hWnd;
             pWnd->PreSubclassWindow();
             WNDPROC old = reinterpret_cast<WNDPROC>(
                 ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
@@ -81,12 +84,14 @@ LRESULT CALLBACK AfxCbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(state->m_hHookCbt, nCode, wParam, lParam);
 }
 
-void AfxHookWindowCreate(CWnd* pWnd)
+void AfxHookWindowCreate(CWnd* pWnd, HWND* phWndAttached)
 {
     AFX_THREAD_STATE* state = AfxGetThreadState();
     if (!state->m_hHookCbt)
         state->m_hHookCbt = ::SetWindowsHookExA(WH_CBT, &AfxCbtHookProc, nullptr, ::GetCurrentThreadId());
+    *phWndAttached = nullptr;
     state->m_pWndInit = pWnd;
+    state->m_phWndInit = phWndAttached;
 }
 
 BOOL AfxUnhookWindowCreate()
@@ -96,11 +101,29 @@ BOOL AfxUnhookWindowCreate()
         ::UnhookWindowsHookEx(state->m_hHookCbt);
         state->m_hHookCbt = nullptr;
     }
+    state->m_phWndInit = nullptr;
     if (state->m_pWndInit) {
         state->m_pWndInit = nullptr;
         return FALSE;
     }
     return TRUE;
+}
+
+void AfxEndFailedCreate(CWnd* pWnd, BOOL bHookSawWindow, HWND hWndAttached)
+{
+    if (!bHookSawWindow) {
+        // No window was ever made for the object: its clean-up falls to us.
+        pWnd->PostNcDestroy();
+        return;
+    }
+    // A window that got as far as its destruction had WM_NCDESTROY, which
+    // detached the object and ran PostNcDestroy; the object may be deleted and
+    // is not touched. Only the handle map can tell whether that happened: a
+    // creation refused right at its start (by a hook) ends with no message.
+    if (hWndAttached && CWnd::FromHandlePermanent(hWndAttached) == pWnd) {
+        pWnd->Detach();
+        pWnd->PostNcDestroy();
+    }
 }
 
 // ---- message maps ----------------------------------------------------------------

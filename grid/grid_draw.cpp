@@ -39,6 +39,15 @@ bool SameTextIgnoringCase(const CString& strText, const char* pszWord)
                     reinterpret_cast<const unsigned char*>(pszWord)) == 0;
 }
 
+// The list's small image list when it holds image nImage, whose size then is
+// in info; NULL when the cell has no image to draw.
+HIMAGELIST CellImageList(HWND hWndList, int nImage, IMAGEINFO& info)
+{
+    HIMAGELIST hImages = ListView_GetImageList(hWndList, LVSIL_SMALL);
+    if (hImages == nullptr || nImage < 0 || !ImageList_GetImageInfo(hImages, nImage, &info)) return nullptr;
+    return hImages;
+}
+
 } // namespace
 
 void CDLGridListCtrl::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
@@ -114,17 +123,37 @@ void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     pMemDC->RestoreDC(nSaved);
 }
 
-void CDLGridListCtrl::DrawCell(int nRow, int nCol, CDC* pDC)
+CRect CDLGridListCtrl::GetCellRect(int nRow, int nCol) const
 {
-    if (pDC == nullptr) return;
     CRect rcCell(0, 0, 0, 0);
     GetSubItemRect(nRow, nCol, LVIR_LABEL, rcCell);
     if (nCol == 0) {
-        // Column 0 covers the icon and the label.
+        // The list's bounds of sub-item 0 are the whole row; the cell is the
+        // icon and the label.
         CRect rcIcon(0, 0, 0, 0);
         GetSubItemRect(nRow, 0, LVIR_ICON, rcIcon);
         rcCell.left = rcIcon.left;
     }
+    return rcCell;
+}
+
+BOOL CDLGridListCtrl::GetCellTextRect(int nRow, int nCol, const CRect& rcCell, CDC* pDC, CRect& rcText) const
+{
+    rcText = rcCell;
+    IMAGEINFO info{};
+    if (CellImageList(m_hWnd, GetCellImage(nRow, nCol), info) != nullptr)
+        rcText.left += info.rcImage.right - info.rcImage.left;
+    const int nSpace = pDC->GetTextExtent(" ", 1).cx;
+    rcText.left += nSpace;
+    rcText.right -= 2 * nSpace;
+    rcText.NormalizeRect();
+    return rcText.left >= rcCell.left;
+}
+
+void CDLGridListCtrl::DrawCell(int nRow, int nCol, CDC* pDC)
+{
+    if (pDC == nullptr) return;
+    const CRect rcCell = GetCellRect(nRow, nCol);
     BOOL bHighlighted = IsCellHighlighted(nRow, nCol);
     if (!(GetStyle() & LVS_SHOWSELALWAYS) && !HasFocus(m_hWnd)) bHighlighted = FALSE;
     DrawCellBackground(nRow, nCol, rcCell, bHighlighted, pDC);
@@ -200,9 +229,8 @@ void CDLGridListCtrl::DrawCellContent(int nRow, int nCol, const CRect& rect, BOO
     GetCellText(nRow, nCol, strText);
     const int nImage = GetCellImage(nRow, nCol);
 
-    HIMAGELIST hImages = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
     IMAGEINFO info{};
-    if (hImages != nullptr && nImage >= 0 && ImageList_GetImageInfo(hImages, nImage, &info)) {
+    if (HIMAGELIST hImages = CellImageList(m_hWnd, nImage, info)) {
         const int nImageWidth = info.rcImage.right - info.rcImage.left;
         const int nImageHeight = info.rcImage.bottom - info.rcImage.top;
         ImageList_Draw(hImages, nImage, pDC->GetSafeHdc(), rect.left,
@@ -234,13 +262,11 @@ void CDLGridListCtrl::DrawCellContent(int nRow, int nCol, const CRect& rect, BOO
         }
         pDC->SelectObject(pOldPen);
     } else {
-        const int nSpace = pDC->GetTextExtent(" ", 1).cx;
         pDC->SetBkMode(TRANSPARENT);
         pDC->SetTextColor(crText);
-        t.left += nSpace;
-        t.right -= 2 * nSpace;
-        t.NormalizeRect();
-        if (t.left >= rect.left) pDC->DrawText(strText, -1, &t, GetColumnDrawFormat(nCol) | kTextFormat);
+        CRect rcText;
+        if (GetCellTextRect(nRow, nCol, rect, pDC, rcText))
+            pDC->DrawText(strText, -1, &rcText, GetColumnDrawFormat(nCol) | kTextFormat);
     }
     pDC->RestoreDC(nSaved);
 }

@@ -1,6 +1,8 @@
 // The grid's links to the flat header and its in-place editor
 // factories. The grid's own code calls no factory: they serve
 // classes built on the grid, and create nothing unless GLS_EDITABLE is set.
+// An editor whose window cannot be made is null; its object is gone with the
+// failed creation (an editor deletes itself in PostNcDestroy).
 #include "grid_list_ctrl.h"
 
 #include "button_ipe.h"
@@ -94,10 +96,14 @@ CEditIPE* CDLGridListCtrl::CreateSpinnerEditor(int nRow, int nCol, DWORD dwStyle
     rcSpin.right = rect.right + kSpinWidth;
     CSpinnerIPE* pSpin = IpeNew<CSpinnerIPE>();
     const DWORD dwSpin = WS_CHILD | WS_VISIBLE | WS_BORDER | UDS_NOTHOUSANDS | UDS_SETBUDDYINT;
-    if (pSpin->Create(UPDOWN_CLASSA, nullptr, dwSpin, rcSpin, this, 0)) {
-        pSpin->SendMessage(UDM_SETRANGE32, static_cast<WPARAM>(nLower), static_cast<LPARAM>(nUpper));
-        pSpin->SendMessage(UDM_SETBUDDY, reinterpret_cast<WPARAM>(pEdit->m_hWnd));
+    if (!pSpin->Create(UPDOWN_CLASSA, nullptr, dwSpin, rcSpin, this, 0)) {
+        // No spinner without its button: the text box goes too (and deletes
+        // itself with its window, as the spin button object already did).
+        pEdit->DestroyWindow();
+        return nullptr;
     }
+    pSpin->SendMessage(UDM_SETRANGE32, static_cast<WPARAM>(nLower), static_cast<LPARAM>(nUpper));
+    pSpin->SendMessage(UDM_SETBUDDY, reinterpret_cast<WPARAM>(pEdit->m_hWnd));
     StartTextBox(pEdit, pszText);
     return pEdit;
 }

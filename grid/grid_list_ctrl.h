@@ -51,6 +51,14 @@ public:
     BOOL IsCellHighlighted(int nRow, int nCol) const;
     UINT GetColumnDrawFormat(int nCol) const;
     int ColumnFromPoint(int nRow, CPoint point) const;
+    // The cell as DrawCell paints it: the sub-item's label, and for column 0
+    // the icon too.
+    CRect GetCellRect(int nRow, int nCol) const;
+    // Where DrawCellContent puts the text of the cell rcCell: right of the
+    // cell's image, less one space at the left and two at the right, measured
+    // in the font selected into pDC. FALSE when the cell is too narrow for any
+    // text: none is drawn then. The tool tips test against the same rectangle.
+    BOOL GetCellTextRect(int nRow, int nCol, const CRect& rcCell, CDC* pDC, CRect& rcText) const;
 
     // Overrides.
     void PreSubclassWindow() override;
@@ -113,6 +121,9 @@ private:
     // at WM_DESTROY (grid_editors.cpp).
     void AttachFlatHeader();
     void DestroyFlatHeader();
+    // The cell's text does not wholly show: drawn with an ellipsis, or not at
+    // all (grid_tooltips.cpp).
+    BOOL IsCellTextCut(int nRow, int nCol, const CString& strText) const;
     // Moves the focus cell one column through a posted click.
     void MoveFocusCell(BOOL bRight);
     void TakeFocus();

@@ -23,6 +23,9 @@ void CDLGridListCtrl::OnLButtonDown(UINT nFlags, CPoint point)
     const int nCol = ColumnFromPoint(nRow, point);
     if (nRow < 0 || nCol < 0) {
         m_nSelCol = -1;
+        // A keyboard move whose click finds no cell (the row went, or the
+        // list scrolled) is over too: the next click is the user's own.
+        m_bSyntheticClick = FALSE;
         CListCtrl::OnLButtonDown(nFlags, point);
         return;
     }

@@ -15,6 +15,21 @@ constexpr int kTipTextSize = 80; // szText of the notification, terminator inclu
 
 } // namespace
 
+BOOL CDLGridListCtrl::IsCellTextCut(int nRow, int nCol, const CString& strText) const
+{
+    // Measured as DrawItem draws: in the list's font, against the rectangle
+    // the text is drawn in. A text wider than that ends in an ellipsis.
+    CClientDC dc(const_cast<CDLGridListCtrl*>(this));
+    const HFONT hFont = GetFontHandle();
+    const HGDIOBJ hOldFont = hFont != nullptr ? dc.SelectObject(hFont) : nullptr;
+    CRect rcText;
+    const BOOL bCut = GetCellTextRect(nRow, nCol, GetCellRect(nRow, nCol), &dc, rcText)
+                          ? dc.GetTextExtent(strText).cx > rcText.Width()
+                          : !strText.IsEmpty(); // too narrow to show any of it
+    if (hOldFont != nullptr) dc.SelectObject(hOldFont);
+    return bCut;
+}
+
 INT_PTR CDLGridListCtrl::OnToolHitTest(CPoint point, TOOLINFO* pTI) const
 {
     if (!(GetStyle() & LVS_REPORT)) return -1;
@@ -25,18 +40,11 @@ INT_PTR CDLGridListCtrl::OnToolHitTest(CPoint point, TOOLINFO* pTI) const
 
     CString strText;
     const_cast<CDLGridListCtrl*>(this)->GetCellText(hit.iItem, hit.iSubItem, strText);
-    CRect rcCell(0, 0, 0, 0);
-    if (hit.iSubItem == 0) {
-        // The list's bounds of sub-item 0 are the whole row; the cell is the
-        // icon and the label of column 0.
-        CRect rcIcon(0, 0, 0, 0);
-        GetSubItemRect(hit.iItem, 0, LVIR_LABEL, rcCell);
-        GetSubItemRect(hit.iItem, 0, LVIR_ICON, rcIcon);
-        rcCell.left = rcIcon.left;
-    } else {
-        GetSubItemRect(hit.iItem, hit.iSubItem, LVIR_BOUNDS, rcCell);
-    }
-    if (GetStringWidth(strText) < rcCell.Width()) return -1;
+    if (!IsCellTextCut(hit.iItem, hit.iSubItem, strText)) return -1;
+    // The tool covers the sub-item's bounds; those of sub-item 0 are the
+    // whole row, so there it is the cell itself.
+    CRect rcCell = GetCellRect(hit.iItem, hit.iSubItem);
+    if (hit.iSubItem != 0) GetSubItemRect(hit.iItem, hit.iSubItem, LVIR_BOUNDS, rcCell);
 
     const UINT_PTR nId = CellToolId(hit.iItem, hit.iSubItem);
     pTI->rect = rcCell;
@@ -48,6 +56,12 @@ INT_PTR CDLGridListCtrl::OnToolHitTest(CPoint point, TOOLINFO* pTI) const
 
 BOOL CDLGridListCtrl::OnToolTipText(UINT /*nID*/, NMHDR* pNMHDR, LRESULT* pResult)
 {
+    // Only the cell tools are ours. A tool named by its window (such as the
+    // header's own whole-window tool, whose request comes to us as the
+    // header's parent) carries a handle as its id, not a cell.
+    const UINT nFlags = pNMHDR->code == TTN_NEEDTEXTA ? reinterpret_cast<const NMTTDISPINFOA*>(pNMHDR)->uFlags
+                                                       : reinterpret_cast<const NMTTDISPINFOW*>(pNMHDR)->uFlags;
+    if (nFlags & TTF_IDISHWND) return FALSE;
     const UINT_PTR nId = pNMHDR->idFrom;
     if (nId == 0) return FALSE;
     const UINT nRow = static_cast<UINT>(nId - 1) >> 10;

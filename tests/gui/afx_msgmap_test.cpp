@@ -2,6 +2,9 @@
 // notifications, pre-translation in the modal loop, escaped exceptions, and the
 // lifetime of window objects.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -238,3 +241,100 @@ TEST(ClassLayer, RunTimeClassesAndStrings)
     EXPECT_FALSE(s.LoadString(4711));
     EXPECT_TRUE(s.IsEmpty());
 }
+
+namespace {
+// How a window's creation is made to fail.
+enum class CreateFailure {
+    UnknownClass,    // before the window exists: the hook never sees it
+    HookRefuses,     // a hook further down the chain cancels it: no message at all
+    NcCreateRefused, // WM_NCCREATE gives FALSE
+    CreateRefused,   // WM_CREATE gives -1: destroyed through WM_NCDESTROY
+};
+
+constexpr unsigned char kFreedMark = 0xA5;
+
+// A window object that deletes itself in PostNcDestroy, in storage that
+// outlives the deletion and is filled with a mark by it, so that any write
+// to the object after its deletion shows.
+class CDoomedWnd : public CWnd {
+public:
+    explicit CDoomedWnd(CreateFailure failure) : m_failure(failure) {}
+    static void* operator new(std::size_t) { return s_storage; }
+    static void operator delete(void* p, std::size_t n)
+    {
+        std::memset(p, kFreedMark, n);
+        ++s_nDeletes;
+    }
+    void PostNcDestroy() override
+    {
+        ++s_nPostNcDestroy;
+        delete this;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_NCCREATE && m_failure == CreateFailure::NcCreateRefused) return FALSE;
+        if (message == WM_CREATE && m_failure == CreateFailure::CreateRefused) return -1;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+    static bool StorageIsMarked()
+    {
+        return std::all_of(s_storage, s_storage + sizeof(CDoomedWnd),
+                           [](unsigned char b) { return b == kFreedMark; });
+    }
+
+    CreateFailure m_failure;
+    alignas(std::max_align_t) static unsigned char s_storage[256];
+    static int s_nDeletes;
+    static int s_nPostNcDestroy;
+};
+alignas(std::max_align_t) unsigned char CDoomedWnd::s_storage[256];
+int CDoomedWnd::s_nDeletes = 0;
+int CDoomedWnd::s_nPostNcDestroy = 0;
+static_assert(sizeof(CDoomedWnd) <= sizeof CDoomedWnd::s_storage);
+
+LRESULT CALLBACK RefuseEveryWindow(int nCode, WPARAM, LPARAM)
+{
+    return nCode == HCBT_CREATEWND ? 1 : 0;
+}
+
+const char* NameOf(CreateFailure failure)
+{
+    static const char* const names[] = {"UnknownClass", "HookRefuses", "NcCreateRefused", "CreateRefused"};
+    return names[static_cast<int>(failure)];
+}
+
+void PrintTo(CreateFailure failure, std::ostream* os)
+{
+    *os << NameOf(failure);
+}
+
+class FailedCreation : public ::testing::TestWithParam<CreateFailure> {};
+
+std::string FailureName(const ::testing::TestParamInfo<CreateFailure>& info)
+{
+    return NameOf(info.param);
+}
+} // namespace
+
+TEST_P(FailedCreation, EndsWithOneCleanUpAndNoUseOfTheObjectAfterIt)
+{
+    TestApp().Reset();
+    CDoomedWnd::s_nDeletes = CDoomedWnd::s_nPostNcDestroy = 0;
+    const CreateFailure failure = GetParam();
+    const HHOOK hRefuse = failure == CreateFailure::HookRefuses
+                              ? ::SetWindowsHookExA(WH_CBT, &RefuseEveryWindow, nullptr, ::GetCurrentThreadId())
+                              : nullptr;
+    auto* pWnd = new CDoomedWnd(failure);
+    const BOOL bCreated = pWnd->CreateEx(0, failure == CreateFailure::UnknownClass ? "QmNoSuchClass" : nullptr,
+                                         "doomed", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0);
+    if (hRefuse) ::UnhookWindowsHookEx(hRefuse);
+    EXPECT_FALSE(bCreated);
+    EXPECT_EQ(CDoomedWnd::s_nPostNcDestroy, 1);
+    EXPECT_EQ(CDoomedWnd::s_nDeletes, 1);
+    EXPECT_TRUE(CDoomedWnd::StorageIsMarked()) << "the object was written to after its deletion";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWay, FailedCreation,
+                         ::testing::Values(CreateFailure::UnknownClass, CreateFailure::HookRefuses,
+                                           CreateFailure::NcCreateRefused, CreateFailure::CreateRefused),
+                         FailureName);

@@ -207,6 +207,22 @@ TEST_F(GridInteractionTest, AKeyboardMoveNeverRequestsAnEdit)
     EXPECT_EQ(m_grid.m_edits.size(), 1u);
 }
 
+TEST_F(GridInteractionTest, AKeyboardMoveWhoseClickFindsNoCellLeavesTheNextClickToEdit)
+{
+    m_grid.m_dwGridStyle = GLS_EDITABLE | GLS_EDITONCLICK;
+    Click(11, 1);
+    m_grid.m_edits.clear();
+    // The row goes between the move and its posted click, which then lands
+    // below the last row.
+    m_grid.SendMessage(WM_KEYDOWN, VK_RIGHT, 1);
+    m_grid.DeleteItem(11);
+    Pump();
+    EXPECT_TRUE(m_grid.m_edits.empty());
+    Click(5, 2);
+    ASSERT_EQ(m_grid.m_edits.size(), 1u);
+    EXPECT_EQ(m_grid.m_edits[0].nRow, 5);
+}
+
 TEST_F(GridInteractionTest, ARightClickMovesTheColumnsToACellThatIsNotHighlighted)
 {
     Click(2, 1);

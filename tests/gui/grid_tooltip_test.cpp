@@ -1,5 +1,7 @@
 // Tool tips with the full text of truncated cells: the hit test, the text
 // requests and the framework's tool-tip control fed from the message loop.
+#include <cstring>
+
 #include "afxtooltip.h"
 #include "grid_test_support.h"
 
@@ -31,6 +33,26 @@ protected:
         info.lpszText = info.szText;
         return m_grid.SendMessage(WM_NOTIFY, nId, reinterpret_cast<LPARAM>(&info)) == 0 &&
                info.szText[0] != 0;
+    }
+
+    // The text a tool-tip control of its own gets from the grid for a tool with
+    // callback text: the control asks the grid as the tool's window.
+    std::string TipTextOfTool(UINT nFlags, UINT_PTR nId)
+    {
+        const HWND hTip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, m_dlg.m_hWnd,
+                                            nullptr, nullptr, nullptr);
+        TOOLINFOA ti = {};
+        ti.cbSize = TTTOOLINFOA_V2_SIZE;
+        ti.uFlags = nFlags;
+        ti.hwnd = m_grid.m_hWnd;
+        ti.uId = nId;
+        ti.lpszText = LPSTR_TEXTCALLBACKA;
+        ::SendMessageA(hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        char text[200] = "";
+        ti.lpszText = text;
+        ::SendMessageA(hTip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+        ::DestroyWindow(hTip);
+        return text;
     }
 
     // 100 characters, far wider than a column.
@@ -92,6 +114,65 @@ TEST_F(GridToolTipTest, TheTextRequestsGiveTheFullTextCutToTheirBuffers)
     NMTTDISPINFOA distant = {};
     ASSERT_TRUE(RequestText(distant, TTN_NEEDTEXTA, 70 * 1024 + 1 + 1));
     EXPECT_STREQ(distant.szText, "row seventy");
+}
+
+TEST_F(GridToolTipTest, AToolNamedByAWindowGetsNoCellText)
+{
+    // Such as the header's whole-window tool, which asks the header's parent:
+    // its id is a window handle, whatever cell the value would decode to.
+    const UINT_PTR nIdOfTruncatedCell = 1 * 1024 + 2 + 1;
+    EXPECT_EQ(TipTextOfTool(0, nIdOfTruncatedCell).substr(0, 79), std::string(kLong).substr(0, 79));
+    EXPECT_EQ(TipTextOfTool(TTF_IDISHWND, nIdOfTruncatedCell), "");
+}
+
+TEST_F(GridToolTipTest, ATipShowsExactlyForTextDrawnCut)
+{
+    // Whether a text is cut is read from the pixels: the cell drawn at a given
+    // width is compared with the same cell drawn wide enough for any text.
+    const char* kText = "Some cell text";
+    m_grid.SetItemText(0, 1, kText);
+    CClientDC dc(&m_grid);
+    const HGDIOBJ hOld = ::SelectObject(dc.m_hDC, m_grid.GetFontHandle());
+    const int nTextWidth = dc.GetTextExtent(kText, static_cast<int>(std::strlen(kText))).cx;
+    const int nSpace = dc.GetTextExtent(" ", 1).cx;
+    ::SelectObject(dc.m_hDC, hOld);
+
+    HIMAGELIST hImages = ::ImageList_Create(16, 16, ILC_COLOR24, 1, 0);
+    HBITMAP hBitmap = ::CreateBitmap(16, 16, 1, 32, nullptr);
+    ::ImageList_Add(hImages, hBitmap, nullptr);
+    ::DeleteObject(hBitmap);
+    m_grid.SetImageList(hImages, LVSIL_SMALL);
+
+    CRect rcClient;
+    m_grid.GetClientRect(&rcClient);
+    for (const int nImage : {-1, 0}) {
+        m_grid.SetCellImage(0, 1, nImage);
+        int nCut = 0, nWhole = 0;
+        for (int nWidth = nTextWidth - 4; nWidth <= nTextWidth + 3 * nSpace + 20; ++nWidth) {
+            m_grid.SetColumnWidth(1, nWidth);
+            CRect rcCell;
+            m_grid.GetSubItemRect(0, 1, LVIR_LABEL, rcCell);
+            CCanvas atWidth(rcClient.Width(), rcClient.Height());
+            DrawRow(atWidth, 0);
+            m_grid.SetColumnWidth(1, 1000);
+            CCanvas wide(rcClient.Width(), rcClient.Height());
+            DrawRow(wide, 0);
+            m_grid.SetColumnWidth(1, nWidth);
+
+            bool bCut = false; // the grid line at the right edge differs anyway
+            for (int x = rcCell.left; x < rcCell.right - 1 && !bCut; ++x)
+                for (int y = rcCell.top; y < rcCell.bottom && !bCut; ++y)
+                    bCut = atWidth.At(x, y) != wide.At(x, y);
+            TOOLINFOA ti = {};
+            EXPECT_EQ(m_grid.OnToolHitTest(rcCell.CenterPoint(), &ti) != -1, bCut)
+                << "width " << nWidth << ", image " << nImage;
+            ++(bCut ? nCut : nWhole);
+        }
+        EXPECT_GT(nCut, 0);
+        EXPECT_GT(nWhole, 0);
+    }
+    m_grid.SetImageList(nullptr, LVSIL_SMALL);
+    ::ImageList_Destroy(hImages);
 }
 
 TEST_F(GridToolTipTest, MouseMovesThroughTheLoopShowTheToolOfTheCell)
