@@ -344,6 +344,7 @@ public:
         std::size_t names = at + ncols * l_.desc_size;
         int id_fixed = -1, name_slot = -1;
         for (std::size_t c = 0; c < ncols; ++c, at += l_.desc_size) {
+            if (names + 2 > def.size()) return 0;
             const std::size_t len = l_.jet4 ? get(def, names, 2) : get(def, names, 1);
             std::string name = def.substr(names + (l_.jet4 ? 2 : 1), len);
             names += (l_.jet4 ? 2 : 1) + len;
@@ -383,7 +384,9 @@ private:
             // One-byte offsets; the jump bytes say where they pass 256.
             const std::size_t nvar = get(r, len - nm - 1, 1);
             if (static_cast<std::size_t>(k) >= nvar) return {};
-            const std::size_t jumps = (len - 1) / 256, base = len - nm - 2 - jumps;
+            const std::size_t jumps = (len - 1) / 256;
+            if (len < nm + 2 + jumps + nvar + 1) return {};
+            const std::size_t base = len - nm - 2 - jumps;
             const std::size_t real = (base - nvar) / 256 < jumps ? jumps - 1 : jumps;
             std::size_t used = 0;
             for (std::size_t s = 0; s <= static_cast<std::size_t>(k) + 1; ++s) {
