@@ -33,7 +33,8 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, LPCSTR lpszText)
     LVITEMA item = {};
     item.iSubItem = nSubItem;
     item.pszText = const_cast<LPSTR>(lpszText);
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+    // Every cell of a reading tick comes this way.
+    return static_cast<BOOL>(SendOwnMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const

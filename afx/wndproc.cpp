@@ -62,6 +62,16 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM l
     return result;
 }
 
+LRESULT CWnd::SendOwnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The permanent map is the calling thread's: finding this object there
+    // means the window belongs to this thread.
+    if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this &&
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &AfxWndProc)
+        return AfxCallWndProc(this, m_hWnd, message, wParam, lParam);
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
 // ---- subclassing windows from their creation on --------------------------------
 
 LRESULT CALLBACK AfxCbtHookProc(int nCode, WPARAM wParam, LPARAM lParam)

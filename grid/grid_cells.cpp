@@ -82,10 +82,21 @@ void CDLGridListCtrl::OnInsertItemNotify(NMHDR* pNMHDR, LRESULT* pResult)
     const int nRow = pNotify->iItem;
 
     CItemData* pData = new CItemData;
+    if (m_bRowsKnown) {
+        if (nRow >= 0 && static_cast<size_t>(nRow) <= m_rowData.size())
+            m_rowData.insert(m_rowData.begin() + nRow, pData);
+        else
+            m_bRowsKnown = FALSE;
+    }
+    m_bInsertSeen = TRUE;
+    m_bAttaching = TRUE;
     SetItem(nRow, 0, LVIF_PARAM, nullptr, 0, 0, 0, reinterpret_cast<LPARAM>(pData));
+    m_bAttaching = FALSE;
 
+    // Nothing between here and the end changes the columns: they are counted once.
+    const int nColumns = GetColumnCount();
     CSubItemData cell;
-    for (int c = 0; c < GetColumnCount(); ++c) {
+    for (int c = 0; c < nColumns; ++c) {
         cell.m_nImage = -1;
         if (c == 0) {
             LVITEM item{};
@@ -99,6 +110,15 @@ void CDLGridListCtrl::OnInsertItemNotify(NMHDR* pNMHDR, LRESULT* pResult)
         cell.m_crSelBk = m_crDefSelBk;
         pData->SetCell(c, &cell);
     }
+
+    // The new row's sub-items are empty; its own text is the one inserted,
+    // when the grid saw it go by.
+    pData->m_texts.m_nLayout = m_nColumnLayout;
+    pData->m_texts.Reset(nColumns);
+    if (m_pszInsertText != nullptr)
+        pData->m_texts.Set(0, m_pszInsertText);
+    else
+        pData->m_texts.Truncate(0);
 }
 
 void CDLGridListCtrl::OnDeleteItemNotify(NMHDR* pNMHDR, LRESULT* pResult)
@@ -106,6 +126,15 @@ void CDLGridListCtrl::OnDeleteItemNotify(NMHDR* pNMHDR, LRESULT* pResult)
     *pResult = 0;
     const NMLISTVIEW* pNotify = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
     if (pNotify == nullptr) return;
+    if (m_bRowsKnown) {
+        const int nRow = pNotify->iItem;
+        const void* pDeleted = reinterpret_cast<const void*>(pNotify->lParam);
+        if (nRow >= 0 && static_cast<size_t>(nRow) < m_rowData.size() &&
+            (m_rowData[static_cast<size_t>(nRow)] == nullptr || m_rowData[static_cast<size_t>(nRow)] == pDeleted))
+            m_rowData.erase(m_rowData.begin() + nRow);
+        else
+            m_bRowsKnown = FALSE;
+    }
     // Only the grid's own row data is freed; data of another class belongs to
     // whoever put it there.
     CObject* pData = reinterpret_cast<CObject*>(pNotify->lParam);

@@ -8,6 +8,7 @@
 #include "afxcmn.h"
 #include "grid_options.h"
 #include "item_data.h"
+#include <vector>
 
 class CFlatHdrCtrl;
 class CEditIPE;
@@ -46,6 +47,9 @@ public:
     void SetCellImage(int nRow, int nCol, int nImage);
     int GetColumnCount() const;
     void SelectAllRows(BOOL bSelect);
+    // The text the grid last gave the list for a cell, null when it holds
+    // none for it (the list's own text is then the only one).
+    LPCSTR GetHeldText(int nRow, int nCol) { CCellTexts* p = RowTexts(nRow); return p ? p->Find(nCol) : nullptr; }
 
     // Drawing and hit testing.
     BOOL IsCellHighlighted(int nRow, int nCol) const;
@@ -128,4 +132,18 @@ private:
     void MoveFocusCell(BOOL bRight);
     void TakeFocus();
     BOOL IsSameCellText(WPARAM wParam, const LVITEMA& item);
+    LRESULT SetCellTextMessage(WPARAM wParam, LPARAM lParam);
+    // The texts the grid holds for a row, null for a row without its data.
+    CCellTexts* RowTexts(int nRow);
+
+    // Each row's CItemData in row order, kept with the list's inserts and
+    // deletes so that a row's texts are found without asking the list; when
+    // rows move otherwise (sorting, data set by others) m_bRowsKnown is
+    // FALSE and the list is asked once more (grid_updates.cpp).
+    std::vector<CItemData*> m_rowData;
+    BOOL m_bRowsKnown = TRUE;
+    BOOL m_bAttaching = FALSE;        // the grid itself sets a new row's data
+    BOOL m_bInsertSeen = FALSE;       // LVN_INSERTITEM came for the row being inserted
+    LPCSTR m_pszInsertText = nullptr; // its text, null when not known
+    unsigned m_nColumnLayout = 0;     // counts the columns inserted and deleted
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "afxcoll.h"
+#include "cell_texts.h"
 
 class CSubItemData : public CObject {
     DECLARE_DYNAMIC(CSubItemData)
@@ -37,4 +38,5 @@ public:
     DWORD m_dwUser1;
     DWORD m_dwUser2;
     CMapWordToOb m_mapCells; // column -> CSubItemData, owned
+    CCellTexts m_texts;      // the row's texts as last given to the list
 };

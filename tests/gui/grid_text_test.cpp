@@ -68,3 +68,81 @@ TEST_F(GridTextTest, ARowDrawsOnlyTheCellsInsideTheTargetsClip)
     DrawRow(canvas, 0);
     EXPECT_EQ(m_grid.m_drawnColumns, std::vector<int>({0, 1, 2}));
 }
+
+namespace {
+
+// What the list is made to do to its rows and texts, each followed by a
+// check that every text the grid holds is the list's text of that cell, and
+// that a new text set afterwards still reaches the list.
+struct TextChange {
+    const char* name;
+    void (*apply)(CDLGridListCtrl& grid);
+};
+
+// Reverses the rows: their data pointers were made in row order.
+int CALLBACK ByTextDescending(LPARAM a, LPARAM b, LPARAM) { return a < b ? 1 : a > b ? -1 : 0; }
+
+const TextChange kTextChanges[] = {
+    {"SetItemText", [](CDLGridListCtrl& g) { g.SetItemText(1, 2, "changed"); }},
+    {"SetItemTextSameTwice", [](CDLGridListCtrl& g) { g.SetItemText(2, 1, "x"); g.SetItemText(2, 1, "x"); }},
+    {"InsertItemAtTop", [](CDLGridListCtrl& g) { g.InsertItem(0, "top"); }},
+    {"InsertItemWithoutText", [](CDLGridListCtrl& g) { g.InsertItem(LVIF_PARAM, 1, nullptr, 0, 0, 0, 0); }},
+    {"DeleteItem", [](CDLGridListCtrl& g) { g.DeleteItem(0); }},
+    {"DeleteAllItems", [](CDLGridListCtrl& g) { g.DeleteAllItems(); g.InsertItem(0, "again"); }},
+    {"SetItemWithText", [](CDLGridListCtrl& g) { g.SetItem(1, 1, LVIF_TEXT, "set", 0, 0, 0, 0); }},
+    {"SetItemTextWide", [](CDLGridListCtrl& g) {
+         LVITEMW item{};
+         item.iSubItem = 2;
+         item.pszText = const_cast<LPWSTR>(L"wide");
+         g.SendMessage(LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+     }},
+    {"SetItemTextCallback", [](CDLGridListCtrl& g) { g.SetItemText(1, 0, LPSTR_TEXTCALLBACKA); }},
+    {"SortItems", [](CDLGridListCtrl& g) {
+         g.SendMessage(LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&ByTextDescending));
+     }},
+    {"InsertColumnFirst", [](CDLGridListCtrl& g) { g.InsertColumn(0, "new", LVCFMT_LEFT, 40); }},
+    {"DeleteColumn", [](CDLGridListCtrl& g) { g.DeleteColumn(1); }},
+    {"ForeignItemData", [](CDLGridListCtrl& g) { g.SetItemData(2, 0); }},
+};
+
+class GridHeldTextTest : public GridTextTest, public ::testing::WithParamInterface<TextChange> {};
+
+} // namespace
+
+TEST_P(GridHeldTextTest, TheGridsTextsStayTheListsTexts)
+{
+    AddColumns(3);
+    AddRows(4);
+    GetParam().apply(m_grid);
+
+    const int nColumns = m_grid.GetColumnCount();
+    for (int r = 0; r < m_grid.GetItemCount(); ++r)
+        for (int c = 0; c < nColumns; ++c)
+            if (LPCSTR pszHeld = m_grid.GetHeldText(r, c)) {
+                EXPECT_EQ(std::string(pszHeld), std::string(m_grid.GetItemText(r, c))) << "row " << r << ", column " << c;
+            }
+    // Texts set through the grid are held again, whatever came before.
+    m_grid.SetItemText(0, 0, "held");
+    if (m_grid.GetItemData(0) != 0) {
+        EXPECT_STREQ(m_grid.GetHeldText(0, 0), "held");
+    }
+    // Whatever the grid held, a new text and then the old one both reach the list.
+    for (int r = 0; r < m_grid.GetItemCount(); ++r)
+        for (int c = 0; c < nColumns; ++c) {
+            const std::string before(m_grid.GetItemText(r, c));
+            m_grid.SetItemText(r, c, "after");
+            EXPECT_EQ(std::string(m_grid.GetItemText(r, c)), "after") << "row " << r << ", column " << c;
+            m_grid.SetItemText(r, c, before.c_str());
+            EXPECT_EQ(std::string(m_grid.GetItemText(r, c)), before) << "row " << r << ", column " << c;
+        }
+    // A text set twice reaches the list once: nothing is left to repaint.
+    if (m_grid.GetItemCount() > 0) {
+        m_grid.SetItemText(0, 0, "twice");
+        m_grid.UpdateWindow();
+        m_grid.SetItemText(0, 0, "twice");
+        EXPECT_FALSE(RowNeedsPainting());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, GridHeldTextTest, ::testing::ValuesIn(kTextChanges),
+                         [](const ::testing::TestParamInfo<TextChange>& info) { return std::string(info.param.name); });

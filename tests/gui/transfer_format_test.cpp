@@ -2,6 +2,8 @@
 // precision 3 and date-and-time style, and the other styles.
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 #include "dao_test_files.h"
 #include "quillmere_dlg.h"
 
@@ -87,4 +89,51 @@ TEST(ToString, TypesWithoutAFormatSayso)
         EXPECT_EQ(Text(other), unknown) << vt;
         other.vt = VT_EMPTY;
     }
+}
+
+namespace {
+// A value and the text printf gives it with the format the conversion is
+// specified by.
+struct Printed {
+    COleVariant value;
+    CString expected;
+};
+
+Printed Integer(VARTYPE vt, long long n)
+{
+    COleVariant v;
+    v.vt = vt;
+    CString s;
+    switch (vt) {
+    case VT_I2: v.iVal = static_cast<SHORT>(n); s.Format("%d", static_cast<int>(v.iVal)); break;
+    case VT_I4: v.lVal = static_cast<LONG>(n); s.Format("%d", static_cast<int>(v.lVal)); break;
+    case VT_UI1: v.bVal = static_cast<BYTE>(n); s.Format("%d", static_cast<int>(v.bVal)); break;
+    default: v.ulVal = static_cast<ULONG>(n); s.Format("%u", static_cast<unsigned>(v.ulVal)); break;
+    }
+    return {v, s};
+}
+
+Printed Real(double d, bool bSingle, int precision)
+{
+    COleVariant v = bSingle ? COleVariant(static_cast<float>(d)) : COleVariant(d);
+    CString s;
+    s.Format("%.*f", precision, bSingle ? static_cast<double>(v.fltVal) : v.dblVal);
+    return {v, s};
+}
+} // namespace
+
+// The conversions that do without printf give printf's digits.
+TEST(ToString, FastConversionsGivePrintfsDigits)
+{
+    std::vector<std::pair<Printed, int>> cases;
+    for (long long n : {0LL, 1LL, -1LL, 9LL, 10LL, 99LL, 100LL, -32768LL, 32767LL, 255LL, 70000LL, -2147483647LL - 1,
+                        2147483647LL, 4294967295LL, 1000000000LL, -999999999LL})
+        for (VARTYPE vt : {VT_I2, VT_I4, VT_UI1, VT_UI4}) cases.push_back({Integer(vt, n), 3});
+    for (double d : {0.0, -0.0, 2.5, 0.0625, 0.0005, -0.0004, 0.1, 1.0 / 3, 1234567.891, 1e15, 1e20, -1e300, 123.4565,
+                     9.9995, 4.35, 1e-300, 5e-324})
+        for (bool bSingle : {false, true})
+            for (int precision : {0, 3, 7}) cases.push_back({Real(d, bSingle, precision), precision});
+    for (const auto& [printed, precision] : cases)
+        EXPECT_EQ(Text(printed.value, precision), std::string(printed.expected))
+            << "type " << printed.value.vt << ", precision " << precision;
 }
