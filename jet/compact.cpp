@@ -681,9 +681,9 @@ CompactResult compact(const std::string& source, const std::string& destination,
     check_locale(locale, header);
     check_options(options, header);
     if (header.has_password) throw Error(kNotValidPassword, "Not a valid password.");
-    Pager pager(std::move(file), header);
+    auto pager = std::make_unique<Pager>(std::move(file), header);
     if (File::exists(destination)) throw Error(kDatabaseExists, "Database already exists.");
-    const std::vector<TableReading> reading = read_as_the_reader(pager, source);
+    const std::vector<TableReading> reading = read_as_the_reader(*pager, source);
 
     // Written under a name of its own, so that a compaction cut short
     // leaves no destination behind, only that file.
@@ -692,7 +692,7 @@ CompactResult compact(const std::string& source, const std::string& destination,
     if (!out) throw cannot_open_file(destination);
     CompactResult result;
     try {
-        result = compact_into(pager, *out, source);
+        result = compact_into(*pager, *out, source);
         expect_reads_as_source(std::move(out), reading, source, partial);
         bool exists = false;
         if (!File::rename_new(partial, destination, exists)) {
@@ -704,7 +704,14 @@ CompactResult compact(const std::string& source, const std::string& destination,
         File::remove(partial);
         throw;
     }
-    if (while_held) while_held();
+    if (while_held) {
+        // Where an open file cannot be replaced the hold ends just before the
+        // step: a program that opens the source in that moment keeps the
+        // replacement from happening (its handle stops the rename), so no
+        // write of its own is lost.
+        if (!pager->file().replaceable_while_open()) pager.reset();
+        while_held();
+    }
     return result;
 }
 

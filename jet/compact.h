@@ -62,7 +62,9 @@ struct CompactResult {
 // the source does, so the destination either does not exist or is whole.
 // `while_held`, when given, runs after that, with the source still held
 // (to put the copy in its place, say); what it throws goes to the caller
-// and leaves the destination as it is. When anything else fails no
+// and leaves the destination as it is. Where the system cannot rename a file
+// over one that is open (Windows), the hold ends right before the step
+// instead: whoever opens the source in between makes that rename fail. When anything else fails no
 // destination is left. Throws Error:
 //   "Could not find file '...'."                 the source is missing
 //   "Database already exists."                   the destination exists

@@ -32,7 +32,7 @@ public:
     static std::unique_ptr<File> open(const std::string& path);
     // Opens an existing file for this handle alone: no other open, shared or
     // exclusive, succeeds until it is closed, and it fails while another one
-    // is open. Renaming another file over it stays possible. A file that may
+    // is open. A file that may
     // not be written is opened for reading only, and then (on POSIX) only
     // other exclusive opens are kept out. The errors of open(), and
     // kFileInUse while someone else has the file open.
@@ -74,6 +74,10 @@ public:
         (void)offset, (void)data, (void)count;
         return false;
     }
+
+    // Whether another file can be renamed over this one while it is open.
+    // Windows refuses to replace an open file, whatever its sharing.
+    virtual bool replaceable_while_open() const { return true; }
 
     // Hands what was written to the storage device; false on failure.
     virtual bool flush() { return true; }

@@ -67,6 +67,8 @@ public:
 
     bool flush() override { return FlushFileBuffers(handle_) != 0; }
 
+    bool replaceable_while_open() const override { return false; }
+
     bool lockable() const override { return true; }
 
     bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode) override
@@ -122,6 +124,8 @@ HANDLE open_database(const std::string& path, DWORD share, bool& writable)
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = GetLastError();
         if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION) return INVALID_HANDLE_VALUE;
+        if (err == ERROR_PIPE_BUSY || err == ERROR_PIPE_NOT_CONNECTED || err == ERROR_BAD_PIPE)
+            throw unrecognized_format(path);
         if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME)
             throw file_not_found(path);
         // A folder cannot be opened as a file at all.
@@ -220,9 +224,7 @@ std::unique_ptr<File> File::open(const std::string& path)
 std::unique_ptr<File> File::open_exclusive(const std::string& path)
 {
     bool writable = true;
-    // Shared for deletion only: the compacted copy is renamed over the
-    // database while it is still held.
-    const HANDLE h = open_database(path, FILE_SHARE_DELETE, writable);
+    const HANDLE h = open_database(path, 0, writable);
     if (h == INVALID_HANDLE_VALUE) throw file_in_use(path);
     return std::make_unique<Win32File>(h, writable);
 }

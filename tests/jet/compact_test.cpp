@@ -562,6 +562,7 @@ TEST(Compact, WhatTheReaderRefusesIsRefusedTheSame)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        std::filesystem::remove(tmp.path() / "NflSummary.mdb");
         const std::string source = tmp.copy("NflSummary.mdb");
         std::vector<std::uint8_t> bytes = bytes_of(source);
         std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(c.offset));
@@ -623,8 +624,11 @@ TEST(Compact, HoldsTheSourceAloneUntilTheHeldStepReturns)
     jet::compact(source, out, {}, 0, [&] {
         ran = true;
         EXPECT_EQ(contents(out), expected);
+#ifndef _WIN32
+        // (Windows replaces no open file: there the hold ends before the step.)
         EXPECT_EQ(error_of([&] { jet::Database other(source); }).number(), jet::kCannotOpenFile);
         EXPECT_EQ(error_of([&] { jet::File::open_exclusive(source); }).number(), jet::kFileInUse);
+#endif
     });
     EXPECT_TRUE(ran);
     jet::Database after(source);
