@@ -47,11 +47,12 @@ void CQuillmereDlg::OnRepairDb()
         try {
             const CString strTemp = CompactTempName(strPath);
             CDaoWorkspace workspace;
-            // One rename replaces the database, while the compaction still
-            // holds it for itself, so no other program writes into it in
-            // between: it either still is the old file or already the
-            // compacted one, never half of each. When the rename fails the
-            // compacted copy stays, and the box says where.
+            // One rename replaces the database, right after the compaction
+            // had it to itself: a program that opened it since makes the
+            // rename fail, so none of its writes are lost. The database
+            // either still is the old file or already the compacted one,
+            // never half of each. When the rename fails the compacted copy
+            // stays, and the box says where.
             workspace.CompactDatabase(strPath, strTemp, kCompactLocale, 0, [&] {
                 if (!::MoveFileExA(strTemp, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
                     bFailed = TRUE;
