@@ -38,31 +38,44 @@ for (const table of ["Perf20", "Perf240", "PlayerStats"]) {
     `${times(exp / jet)} faster`, "≥ 3× faster than mdb-export", exp / jet >= 3);
 }
 
-for (const [table, limit] of [["Perf20", 20], ["Perf240", 100]]) {
+for (const [table, limit, liveLimit] of [["Perf20", 20, 25], ["Perf240", 150, null]]) {
   const tick = get(`viewer.${table}.tick_ms`);
   if (tick === undefined) continue;
   const live = get(`viewer.${table}.live_tick_ms`);
   const db = get(`viewer.${table}.db_ms`);
   row(`Reading tick of ${table} in the viewer, under Wine (grid drawn)`, ms(tick),
-    `50 values changed: ${ms(live)}; database part: ${ms(db)}`, ofLimit(tick, limit),
-    `≤ ${limit} ms`, tick <= limit);
+    `50 values changed: ${ms(live)}${liveLimit ? ` (≤ ${liveLimit} ms)` : ""}; database part: ${ms(db)}`,
+    ofLimit(tick, limit), `≤ ${limit} ms`, tick <= limit && (!liveLimit || live <= liveLimit));
 }
-for (const table of ["Perf20", "Perf240"]) {
+for (const [table, limit] of [["Perf20", 150], ["Perf240", 1500]]) {
   const first = get(`viewer.${table}.first_read_ms`);
   if (first !== undefined)
-    row(`First "Read Once" of ${table} (1000 rows put in the grid), under Wine`, ms(first), "–", ofLimit(first, 1000),
-      "≤ 1000 ms", first <= 1000);
+    row(`First "Read Once" of ${table} (1000 rows put in the grid), under Wine`, ms(first), "–", ofLimit(first, limit),
+      `≤ ${limit} ms`, first <= limit);
 }
 
-const native = get("native.updates_per_s");
-if (native !== undefined)
-  row("Update pass of Perf20, 20 000 field updates (engine, natively)", perSecond(native),
-    `${ms(get("native.pass_ms"))} a pass`, `${times(native / 200000)} the target`, "≥ 200 000/s (a pass per 100 ms tick)",
-    native >= 200000);
-const wine = get("wine.updates_per_s");
-if (wine !== undefined)
-  row("Update pass of Perf20 (engine, under Wine)", perSecond(wine), `${ms(get("wine.pass_ms"))} a pass`,
-    native !== undefined ? `${times(native / wine)} slower than natively` : "–", "reported", null);
+// The engine's update pass and reading tick, with the traffic a pass makes.
+for (const [table, suffix, cycles, nativeLimit, wineLimit] of [["Perf20", "", "20 000", 400000, 150000],
+  ["Perf240", "_240", "240 000", null, 100000]]) {
+  const traffic = (where) => `${get(`${where}.pages_written_per_pass${suffix}`)} pages written, ` +
+    `${get(`${where}.lock_calls_per_pass${suffix}`)} lock calls a pass`;
+  const native = get(`native.updates_per_s${suffix}`);
+  if (native !== undefined)
+    row(`Update pass of ${table}, ${cycles} field updates (engine, natively)`, perSecond(native),
+      `${ms(get(`native.pass_ms${suffix}`))} a pass; ${traffic("native")}`,
+      nativeLimit ? `${times(native / nativeLimit)} the target` : "–",
+      nativeLimit ? `≥ ${perSecond(nativeLimit)}` : "reported", nativeLimit ? native >= nativeLimit : null);
+  const wine = get(`wine.updates_per_s${suffix}`);
+  if (wine !== undefined)
+    row(`Update pass of ${table} (engine, under Wine)`, perSecond(wine),
+      `${ms(get(`wine.pass_ms${suffix}`))} a pass; ${traffic("wine")}`, `${times(wine / wineLimit)} the target`,
+      `≥ ${perSecond(wineLimit)}`, wine >= wineLimit);
+  const nativeTick = get(`native.read_tick_ms${suffix}`);
+  const wineTick = get(`wine.read_tick_ms${suffix}`);
+  if (nativeTick !== undefined && wineTick !== undefined)
+    row(`Reading tick of ${table} (engine, under Wine)`, ms(wineTick), `natively ${ms(nativeTick)}`,
+      `${times(wineTick / nativeTick)} the native figure`, "≤ 2× natively", wineTick <= 2 * nativeTick);
+}
 for (const table of ["Perf20", "Perf240"]) {
   const v = get(`viewer.${table}.updates_per_s`);
   if (v !== undefined)

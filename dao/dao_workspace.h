@@ -2,6 +2,7 @@
 // exists, and its one operation of use here is compacting a database file.
 #pragma once
 #include "dao_exception.h"
+#include <functional>
 
 class CDaoWorkspace {
 public:
@@ -20,4 +21,11 @@ public:
     // then not left behind.
     static void PASCAL CompactDatabase(LPCTSTR lpszSrcName, LPCTSTR lpszDestName, LPCTSTR lpszLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0",
                                        int nOptions = 0);
+    // The same, with fnWhileHeld run once the compacted copy is complete
+    // and has read back as the source, while the source is still held for
+    // this compaction alone: what it does to the files (putting the copy in
+    // the source's place) no other program can come between. An exception
+    // it throws reaches the caller as it is, and the copy stays.
+    static void PASCAL CompactDatabase(LPCTSTR lpszSrcName, LPCTSTR lpszDestName, LPCTSTR lpszLocale, int nOptions,
+                                       const std::function<void()>& fnWhileHeld);
 };

@@ -1,7 +1,5 @@
 #include "jet/compact.h"
 
-#include "jet/lock_file.h"
-
 #include "jet/compact_rebuild.h"
 
 #include "jet/bytes.h"
@@ -10,7 +8,6 @@
 #include "jet/error.h"
 #include "jet/file.h"
 #include "jet/header.h"
-#include "jet/lock_manager.h"
 #include "jet/long_value.h"
 #include "jet/page.h"
 #include "jet/page_edit.h"
@@ -22,10 +19,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -38,47 +33,93 @@ using PageBytes = std::vector<std::uint8_t>;
 constexpr RowPointer kGlobalMap{1, 0};
 constexpr std::int16_t kObjectLocalTable = 1;
 
-Error in_use(const std::string& path)
-{
-    return Error(kFileInUse, "Could not use '" + path + "'; file already in use.");
-}
-
 Error invalid_argument() { return Error(kInvalidArgument, "Invalid argument."); }
 
-// Jet compacts only a database it has to itself: every user's lock in the
-// lock file is taken for the whole run, so nobody can open the source
-// meanwhile, and a user lock already held means somebody has it open. A user
-// who is closing holds all the others for a moment; that is waited out
-// briefly.
-class ExclusiveUse {
+// What the database reader makes of one table: its name and, row by row in
+// storage order, a digest of every field's value.
+struct TableReading {
+    std::string name;
+    std::vector<std::uint64_t> rows;
+    bool operator==(const TableReading&) const = default;
+};
+
+class Digest {
 public:
-    ExclusiveUse(File& file, const std::string& path) : path_(lock_file::path_for(path))
+    void add(const void* data, std::size_t size)
     {
-        if (!file.lockable() || !file.writable()) return;
-        ldb_ = File::open_or_create(path_);
-        if (!ldb_) return;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-        while (!ldb_->try_lock(kUserLockBase + 1, kMaxUsers, LockMode::Exclusive)) {
-            if (std::chrono::steady_clock::now() >= deadline) {
-                ldb_.reset();
-                throw in_use(path);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        for (std::size_t i = 0; i < size; ++i) hash_ = (hash_ ^ p[i]) * 0x100000001B3ull;
     }
-    ~ExclusiveUse()
-    {
-        if (!ldb_) return;
-        File::remove(path_);
-        ldb_->unlock(kUserLockBase + 1, kMaxUsers);
-    }
-    ExclusiveUse(const ExclusiveUse&) = delete;
-    ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+    template <class T> void add_value(const T& v) { add(&v, sizeof v); }
+    std::uint64_t value() const { return hash_; }
 
 private:
-    std::string path_;
-    std::unique_ptr<File> ldb_;
+    std::uint64_t hash_ = 0xCBF29CE484222325ull;
 };
+
+void add_value(Digest& d, const Value& v)
+{
+    d.add_value(static_cast<std::uint8_t>(v.kind()));
+    switch (v.kind()) {
+    case ValueKind::Null: break;
+    case ValueKind::Boolean: d.add_value(v.boolean()); break;
+    case ValueKind::Byte: d.add_value(v.byte()); break;
+    case ValueKind::Integer: d.add_value(v.integer()); break;
+    case ValueKind::Long: d.add_value(v.long_integer()); break;
+    case ValueKind::Currency: d.add_value(v.currency()); break;
+    case ValueKind::Single: d.add_value(v.single()); break;
+    case ValueKind::Double: d.add_value(v.double_value()); break;
+    case ValueKind::Date: d.add_value(v.date()); break;
+    case ValueKind::Text:
+        d.add_value(v.text().size());
+        d.add(v.text().data(), v.text().size() * sizeof(char16_t));
+        break;
+    case ValueKind::Binary:
+        d.add_value(v.bytes().size());
+        d.add(v.bytes().data(), v.bytes().size());
+        break;
+    case ValueKind::Decimal: {
+        const Decimal& x = v.decimal();
+        d.add_value(x.precision), d.add_value(x.scale), d.add_value(x.negative);
+        d.add_value(x.high), d.add_value(x.low);
+        break;
+    }
+    }
+}
+
+// Reads the database as the reader does when it opens it and reads every
+// local table whole: the catalogue, each table's definition, each row's
+// values. Damage is the reader's error, naming `path`.
+std::vector<TableReading> read_as_the_reader(Pager& pager, const std::string& path)
+{
+    try {
+        std::vector<TableReading> out;
+        for (const CatalogueEntry& entry : read_catalogue(pager)) {
+            if (entry.linked()) continue;
+            const TableDefinition table = read_table_definition(pager, entry.definition_page());
+            std::vector<std::size_t> columns(table.columns.size());
+            for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = i;
+            Snapshot rows = read_snapshot(pager, table, columns, UINT64_MAX);
+            TableReading reading{entry.name, {}};
+            reading.rows.reserve(rows.size());
+            Value v;
+            for (; !rows.is_eof(); rows.move_next()) {
+                Digest d;
+                for (int f = 0; f < rows.field_count(); ++f) {
+                    rows.read(f, v);
+                    add_value(d, v);
+                }
+                reading.rows.push_back(d.value());
+            }
+            out.push_back(std::move(reading));
+        }
+        return out;
+    } catch (const Corrupt&) {
+        throw needs_repair(path);
+    } catch (const std::length_error&) {
+        throw needs_repair(path);
+    }
+}
 
 void check_locale(const std::string& locale, const Header& header)
 {
@@ -572,63 +613,106 @@ bool reads_back(Pager& source, const std::vector<PageBytes>& pages, const Header
     return compaction::reads_alike(source, copy);
 }
 
+// The copy just written, read back through its own file as the reader reads
+// it, must hold what the source held, table for table and row for row.
+void expect_reads_as_source(std::unique_ptr<File> written, const std::vector<TableReading>& source_reading,
+                            const std::string& source, const std::string& name)
+{
+    std::vector<std::uint8_t> first(kJet4Layout.page_size);
+    first.resize(written->read_at(0, first.data(), first.size()));
+    try {
+        Pager copy(std::move(written), read_header(Bytes(first.data(), first.size()), name));
+        if (read_as_the_reader(copy, name) == source_reading) return;
+    } catch (const Error&) {
+    } catch (const Corrupt&) {
+    }
+    throw needs_repair(source);
+}
+
+// Compacts the source into `out`; the figures of the compaction used.
+CompactResult compact_into(Pager& pager, File& out, const std::string& source)
+{
+    const Header& header = pager.header();
+    // The full rebuild first; what it does not carry over (or finds odd)
+    // is left to the compaction that keeps every page in place, which also
+    // tells real damage apart.
+    CompactResult rebuilt;
+    std::vector<PageBytes> pages;
+    try {
+        pages = compaction::rebuild(pager, rebuilt);
+    } catch (const compaction::Unsupported&) {
+        pages.clear();
+    } catch (const Corrupt&) {
+        pages.clear();
+    } catch (const std::length_error&) {
+        pages.clear();
+    }
+    if (!pages.empty() && reads_back(pager, pages, header)) {
+        write_pages(out, pages, static_cast<std::uint32_t>(pages.size()), header);
+        return rebuilt;
+    }
+    Compactor compactor(pager);
+    try {
+        compactor.run();
+    } catch (const Corrupt&) {
+        throw needs_repair(source);
+    } catch (const std::length_error&) {
+        throw needs_repair(source);
+    }
+    write_pages(out, compactor.pages(), compactor.kept_pages(), header);
+    return compactor.result;
+}
+
 }  // namespace
 
 CompactResult compact(const std::string& source, const std::string& destination, const std::string& locale,
                       int options)
 {
-    std::unique_ptr<File> file = File::open(source);
+    return compact(source, destination, locale, options, {});
+}
+
+CompactResult compact(const std::string& source, const std::string& destination, const std::string& locale,
+                      int options, const std::function<void()>& while_held)
+{
+    std::unique_ptr<File> file = File::open_exclusive(source);
     std::vector<std::uint8_t> first(kJet4Layout.page_size);
     first.resize(file->read_at(0, first.data(), first.size()));
     const Header header = read_header(Bytes(first.data(), first.size()), source);
     check_locale(locale, header);
     check_options(options, header);
-    Pager pager(std::move(file), header);
-    ExclusiveUse exclusive(pager.file(), source);
     if (header.has_password) throw Error(kNotValidPassword, "Not a valid password.");
+    auto pager = std::make_unique<Pager>(std::move(file), header);
+    if (File::exists(destination)) throw Error(kDatabaseExists, "Database already exists.");
+    const std::vector<TableReading> reading = read_as_the_reader(*pager, source);
 
-    bool exists = false;
-    std::unique_ptr<File> out = File::create_new(destination, exists);
-    if (!out) {
-        if (exists) throw Error(kDatabaseExists, "Database already exists.");
-        throw cannot_open_file(destination);
-    }
+    // Written under a name of its own, so that a compaction cut short
+    // leaves no destination behind, only that file.
+    std::string partial;
+    std::unique_ptr<File> out = File::create_beside(destination, partial);
+    if (!out) throw cannot_open_file(destination);
+    CompactResult result;
     try {
-        // The full rebuild first; what it does not carry over (or finds
-        // odd) is left to the compaction that keeps every page in place,
-        // which also tells real damage apart.
-        CompactResult rebuilt;
-        std::vector<PageBytes> pages;
-        try {
-            pages = compaction::rebuild(pager, rebuilt);
-        } catch (const compaction::Unsupported&) {
-            pages.clear();
-        } catch (const Corrupt&) {
-            pages.clear();
-        } catch (const std::length_error&) {
-            pages.clear();
+        result = compact_into(*pager, *out, source);
+        expect_reads_as_source(std::move(out), reading, source, partial);
+        bool exists = false;
+        if (!File::rename_new(partial, destination, exists)) {
+            if (exists) throw Error(kDatabaseExists, "Database already exists.");
+            throw disk_error();
         }
-        if (!pages.empty() && reads_back(pager, pages, header)) {
-            write_pages(*out, pages, static_cast<std::uint32_t>(pages.size()), header);
-            out.reset();
-            return rebuilt;
-        }
-        Compactor compactor(pager);
-        try {
-            compactor.run();
-        } catch (const Corrupt&) {
-            throw needs_repair(source);
-        } catch (const std::length_error&) {
-            throw needs_repair(source);
-        }
-        write_pages(*out, compactor.pages(), compactor.kept_pages(), header);
-        out.reset();
-        return compactor.result;
     } catch (...) {
         out.reset();
-        File::remove(destination);
+        File::remove(partial);
         throw;
     }
+    if (while_held) {
+        // Where an open file cannot be replaced the hold ends just before the
+        // step: a program that opens the source in that moment keeps the
+        // replacement from happening (its handle stops the rename), so no
+        // write of its own is lost.
+        if (!pager->file().replaceable_while_open()) pager.reset();
+        while_held();
+    }
+    return result;
 }
 
 }  // namespace jet

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace jet {
@@ -49,9 +50,22 @@ struct CompactResult {
 // which must not exist. `locale` is a connect-style text such as
 // ";LANGID=0x0409;CP=1252;COUNTRY=0" (empty: the source's own); a sort order
 // other than the source's is refused, as are `options` that would change the
-// format or the encoding. The source is only read, and is held for the whole
-// compaction so that no one else opens it meanwhile. When anything fails the
-// destination is removed again. Throws Error:
+// format or the encoding.
+//
+// The source is opened exclusively (File::open_exclusive) and held so from
+// the start to the end of the call: nobody else has it open meanwhile. It is
+// only read, first the way the database reader reads it (the catalogue,
+// every table's definition and every row's values), and what the reader
+// refuses is refused here with the reader's error. The copy is written under
+// a name of its own beside the destination, read back the same way and
+// given the destination's name only once it holds every table's rows as
+// the source does, so the destination either does not exist or is whole.
+// `while_held`, when given, runs after that, with the source still held
+// (to put the copy in its place, say); what it throws goes to the caller
+// and leaves the destination as it is. Where the system cannot rename a file
+// over one that is open (Windows), the hold ends right before the step
+// instead: whoever opens the source in between makes that rename fail. When anything else fails no
+// destination is left. Throws Error:
 //   "Could not find file '...'."                 the source is missing
 //   "Database already exists."                   the destination exists
 //   "Unrecognized database format '...'."        the source is no database
@@ -59,6 +73,8 @@ struct CompactResult {
 //   "Not a valid password."                      the source has a password
 //   "The database '...' needs to be repaired ..." the source is damaged
 //   "Disk or network error."                     writing failed
+CompactResult compact(const std::string& source, const std::string& destination, const std::string& locale,
+                      int options, const std::function<void()>& while_held);
 CompactResult compact(const std::string& source, const std::string& destination, const std::string& locale = {},
                       int options = 0);
 

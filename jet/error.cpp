@@ -26,6 +26,11 @@ Error cannot_open_file(const std::string& path)
                      "permission to view its data.");
 }
 
+Error file_in_use(const std::string& path)
+{
+    return Error(kFileInUse, "Could not use '" + path + "'; file already in use.");
+}
+
 Error input_table_not_found(const std::string& name)
 {
     return Error(kInputTableNotFound,

@@ -61,6 +61,7 @@ Error unrecognized_format(const std::string& path);
 Error needs_repair(const std::string& path);
 Error file_not_found(const std::string& path);
 Error cannot_open_file(const std::string& path);
+Error file_in_use(const std::string& path);
 Error input_table_not_found(const std::string& name);
 Error item_not_found();
 Error no_current_record();

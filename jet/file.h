@@ -1,6 +1,15 @@
 // The file layer: a database file opened for shared use, read and written at
 // offsets, with byte-range locks. One implementation per platform
 // (file_posix.cpp, file_win32.cpp) and one in memory.
+//
+// Sharing modes: a database file is opened either for shared use, alongside
+// any number of other shared opens, or exclusively, alone. Windows keeps the
+// two apart by its share modes. POSIX has none, so file_posix.cpp stands in
+// for them with one lock byte far beyond any data a database can hold: every
+// shared open holds that byte with a shared lock for as long as it is open,
+// and an exclusive open takes it exclusively, which fails while any other
+// open holds it and makes every later shared open fail. The rest of the
+// engine neither sees nor touches that byte.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +26,17 @@ class File {
 public:
     // Opens an existing file for reading and writing while other programs keep
     // it open too; a file that may not be written is opened for reading only.
-    // `path` is UTF-8. Throws Error: kFileNotFound, or kCannotOpenFile.
+    // `path` is UTF-8. Throws Error: kFileNotFound; kUnrecognizedFormat for a
+    // folder, a pipe or anything else that is no ordinary file; or
+    // kCannotOpenFile (among others while the file is open exclusively).
     static std::unique_ptr<File> open(const std::string& path);
+    // Opens an existing file for this handle alone: no other open, shared or
+    // exclusive, succeeds until it is closed, and it fails while another one
+    // is open. A file that may
+    // not be written is opened for reading only, and then (on POSIX) only
+    // other exclusive opens are kept out. The errors of open(), and
+    // kFileInUse while someone else has the file open.
+    static std::unique_ptr<File> open_exclusive(const std::string& path);
     // Opens a file for reading and writing, creating it when it is missing
     // (the lock file beside a database); null when that is not possible.
     static std::unique_ptr<File> open_or_create(const std::string& path);
@@ -26,6 +44,17 @@ public:
     // when it cannot, with `exists` telling whether a file of that name was
     // there already.
     static std::unique_ptr<File> create_new(const std::string& path, bool& exists);
+    // Creates a new file in the folder of `path`, named `path` with a suffix
+    // that no file there has yet; `name` gets its name. For a file that is
+    // written whole and only then given its name by rename_new. Null when no
+    // such file can be created.
+    static std::unique_ptr<File> create_beside(const std::string& path, std::string& name);
+    // Gives the closed file `from` the name `to`, which must not exist, and
+    // makes the new name durable; false when it cannot, with `exists` telling
+    // whether a file of that name was there.
+    static bool rename_new(const std::string& from, const std::string& to, bool& exists);
+    // Whether anything (file, folder, ...) is there under that name.
+    static bool exists(const std::string& path);
     // Deletes a file; false when it could not be deleted.
     static bool remove(const std::string& path);
     // A read-only file held in memory (tests, fuzzing, copies of a file).
@@ -45,6 +74,10 @@ public:
         (void)offset, (void)data, (void)count;
         return false;
     }
+
+    // Whether another file can be renamed over this one while it is open.
+    // Windows refuses to replace an open file, whatever its sharing.
+    virtual bool replaceable_while_open() const { return true; }
 
     // Hands what was written to the storage device; false on failure.
     virtual bool flush() { return true; }

@@ -3,6 +3,8 @@
 #include "jet/error.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,24 +113,100 @@ private:
     bool writable_;
 };
 
-}  // namespace
+// The sharing byte (see file.h): far beyond the end of any database and of
+// every lock range the engine takes.
+constexpr std::uint64_t kShareByte = std::uint64_t{1} << 62;
 
-std::unique_ptr<File> File::open(const std::string& path)
+// Takes the sharing byte without waiting. Only a conflicting lock is a
+// refusal: where the system keeps no locks (ENOLCK, a file system without
+// them), the file opens without the sharing rule.
+bool take_share_byte(int fd, short type)
 {
-    bool writable = true;
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    struct flock fl = range_of(kShareByte, 1, type);
+    for (;;) {
+        if (::fcntl(fd, kSetLock, &fl) == 0) return true;
+        if (errno == EINTR) continue;
+        return errno != EAGAIN && errno != EACCES;
+    }
+}
+
+bool share_byte_held(int fd, short type)
+{
+    struct flock fl = range_of(kShareByte, 1, type);
+    return ::fcntl(fd, kGetLock, &fl) == 0 && fl.l_type != F_UNLCK;
+}
+
+// Opens an existing ordinary file for reading and writing, or for reading
+// only where it may not be written. Opened without blocking, so that a named
+// pipe is turned away instead of waiting for a writer.
+int open_database(const std::string& path, bool& writable)
+{
+    writable = true;
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0 && errno == EISDIR) throw unrecognized_format(path);
     if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
         writable = false;
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) throw file_not_found(path);
         throw cannot_open_file(path);
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         throw cannot_open_file(path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw unrecognized_format(path);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+// The folder a path lies in, for making a change of its names durable.
+std::string folder_of(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+void sync_folder(const std::string& path)
+{
+    const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::unique_ptr<File> File::open(const std::string& path)
+{
+    bool writable = true;
+    const int fd = open_database(path, writable);
+    if (!take_share_byte(fd, F_RDLCK)) {
+        ::close(fd);
+        throw cannot_open_file(path);
+    }
+    return std::make_unique<PosixFile>(fd, writable);
+}
+
+std::unique_ptr<File> File::open_exclusive(const std::string& path)
+{
+    bool writable = true;
+    const int fd = open_database(path, writable);
+    // A descriptor that may only read cannot take a write lock: it keeps out
+    // other exclusive opens, after making sure nobody has the file at all.
+    const bool alone = writable ? take_share_byte(fd, F_WRLCK)
+                                : !share_byte_held(fd, F_WRLCK) && take_share_byte(fd, F_RDLCK);
+    if (!alone) {
+        ::close(fd);
+        throw file_in_use(path);
     }
     return std::make_unique<PosixFile>(fd, writable);
 }
@@ -154,6 +232,49 @@ std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
         return nullptr;
     }
     return std::make_unique<PosixFile>(fd, true);
+}
+
+std::unique_ptr<File> File::create_beside(const std::string& path, std::string& name)
+{
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".~%08x", static_cast<unsigned>(entropy()));
+        name = path + suffix;
+        bool exists = false;
+        std::unique_ptr<File> file = create_new(name, exists);
+        if (file || !exists) return file;
+    }
+    return nullptr;
+}
+
+bool File::rename_new(const std::string& from, const std::string& to, bool& exists)
+{
+    exists = false;
+    // A hard link fails when the name is taken, where rename would replace.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+    } else {
+        if (errno == EEXIST) {
+            exists = true;
+            return false;
+        }
+        // File systems without hard links: check, then rename.
+        if (errno != EPERM && errno != ENOTSUP && errno != EMLINK) return false;
+        if (File::exists(to)) {
+            exists = true;
+            return false;
+        }
+        if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    }
+    sync_folder(to);
+    return true;
+}
+
+bool File::exists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 bool File::remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }

@@ -2,6 +2,8 @@
 
 #include "jet/error.h"
 
+#include <cstdio>
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -65,6 +67,8 @@ public:
 
     bool flush() override { return FlushFileBuffers(handle_) != 0; }
 
+    bool replaceable_while_open() const override { return false; }
+
     bool lockable() const override { return true; }
 
     bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode) override
@@ -109,6 +113,40 @@ private:
     bool writable_;
 };
 
+// Opens an existing ordinary file with the given sharing, for reading and
+// writing or, where it may not be written, for reading only. Invalid when
+// the file is open elsewhere in a way the sharing excludes; the other
+// failures are thrown.
+HANDLE open_database(const std::string& path, DWORD share, bool& writable)
+{
+    const std::wstring wide = widen(path);
+    writable = true;
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        writable = false;
+        h = CreateFileW(wide.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION) return INVALID_HANDLE_VALUE;
+        if (err == ERROR_PIPE_BUSY || err == ERROR_PIPE_NOT_CONNECTED || err == ERROR_BAD_PIPE)
+            throw unrecognized_format(path);
+        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME)
+            throw file_not_found(path);
+        // A folder cannot be opened as a file at all.
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw unrecognized_format(path);
+        throw cannot_open_file(path);
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        throw unrecognized_format(path);
+    }
+    return h;
+}
+
 }  // namespace
 
 std::unique_ptr<File> File::open_or_create(const std::string& path)
@@ -140,6 +178,34 @@ std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
     return std::make_unique<Win32File>(h, true);
 }
 
+std::unique_ptr<File> File::create_beside(const std::string& path, std::string& name)
+{
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    std::uint32_t seed = GetCurrentProcessId() * 2654435761u ^ static_cast<std::uint32_t>(now.QuadPart);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        seed = seed * 1664525u + 1013904223u;
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".~%08x", static_cast<unsigned>(seed));
+        name = path + suffix;
+        bool exists = false;
+        std::unique_ptr<File> file = create_new(name, exists);
+        if (file || !exists) return file;
+    }
+    return nullptr;
+}
+
+bool File::rename_new(const std::string& from, const std::string& to, bool& exists)
+{
+    exists = false;
+    if (MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD err = GetLastError();
+    exists = err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS;
+    return false;
+}
+
+bool File::exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool File::remove(const std::string& path) { return DeleteFileW(widen(path).c_str()) != 0; }
 
 std::string computer_name()
@@ -155,26 +221,17 @@ std::string computer_name()
 
 std::unique_ptr<File> File::open(const std::string& path)
 {
-    const std::wstring wide = widen(path);
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     bool writable = true;
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-        writable = false;
-        h = CreateFileW(wide.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
-    }
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD err = GetLastError();
-        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME)
-            throw file_not_found(path);
-        throw cannot_open_file(path);
-    }
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        CloseHandle(h);
-        throw cannot_open_file(path);
-    }
+    const HANDLE h = open_database(path, FILE_SHARE_READ | FILE_SHARE_WRITE, writable);
+    if (h == INVALID_HANDLE_VALUE) throw cannot_open_file(path);
+    return std::make_unique<Win32File>(h, writable);
+}
+
+std::unique_ptr<File> File::open_exclusive(const std::string& path)
+{
+    bool writable = true;
+    const HANDLE h = open_database(path, 0, writable);
+    if (h == INVALID_HANDLE_VALUE) throw file_in_use(path);
     return std::make_unique<Win32File>(h, writable);
 }
 

@@ -20,7 +20,14 @@ CString SystemErrorText(DWORD dwError)
 
 CString CQuillmereDlg::CompactTempName(const CString& strPath)
 {
-    return strPath.SpanExcluding(".") + ".tmp";
+    // Only a dot in the file's own name (after the last separator or drive
+    // colon) begins its extension.
+    int nName = 0;
+    for (int i = 0; i < strPath.GetLength(); ++i)
+        if (strPath[i] == '\\' || strPath[i] == '/' || strPath[i] == ':') nName = i + 1;
+    const int nDot = strPath.ReverseFind('.');
+    if (nDot < nName) return strPath + ".tmp";
+    return strPath.Left(nDot) + ".tmp";
 }
 
 void CQuillmereDlg::OnRepairDb()
@@ -40,14 +47,19 @@ void CQuillmereDlg::OnRepairDb()
         try {
             const CString strTemp = CompactTempName(strPath);
             CDaoWorkspace workspace;
-            workspace.CompactDatabase(strPath, strTemp, kCompactLocale, 0);
-            // One rename replaces the database: it either still is the old
-            // file or already the compacted one, never half of each. When it
-            // fails the compacted copy stays, and nothing is lost.
-            if (!::MoveFileExA(strTemp, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-                bFailed = TRUE;
-                strError = SystemErrorText(::GetLastError());
-            }
+            // One rename replaces the database, right after the compaction
+            // had it to itself: a program that opened it since makes the
+            // rename fail, so none of its writes are lost. The database
+            // either still is the old file or already the compacted one,
+            // never half of each. When the rename fails the compacted copy
+            // stays, and the box says where.
+            workspace.CompactDatabase(strPath, strTemp, kCompactLocale, 0, [&] {
+                if (!::MoveFileExA(strTemp, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                    bFailed = TRUE;
+                    strError = SystemErrorText(::GetLastError());
+                    strError += "\nThe compacted database was kept as '" + strTemp + "'.";
+                }
+            });
         } catch (CException* e) {
             char szCause[256] = "";
             e->GetErrorMessage(szCause, 255);

@@ -79,8 +79,10 @@ public:
     // back with the value it holds, one edit and update per field; gives the
     // number of records done. Needs m_db open.
     int RewriteRecords();
-    // The temporary file "Repair DB" compacts into: the path up to its first
-    // "." (folders included) followed by ".tmp".
+    // The temporary file "Repair DB" compacts into: the path with the
+    // extension of its file name (from the name's last ".") replaced by
+    // ".tmp", or ".tmp" appended when the name has none. Dots in folder
+    // names are left alone.
     static CString CompactTempName(const CString& strPath);
 
 protected:

@@ -7,7 +7,9 @@
 
 class FixtureCopies {
 public:
-    // The folder is named after the running test.
+    // The folder is named after the running test, its suite and name joined
+    // by a dot: every test's files lie in a folder with a dot in its name,
+    // as the operator's may.
     FixtureCopies();
     ~FixtureCopies();
     FixtureCopies(const FixtureCopies&) = delete;

@@ -34,50 +34,33 @@ std::string Contents(const std::string& path, const char* table)
     return text;
 }
 
-// The temporary name ends at the path's first dot, and the tests' folders
-// have one in their names (suite.test): each test's database goes into a
-// folder of its own without a dot.
+// Each test's database lies in the test's own folder, whose name has a dot
+// in it (suite.test): a dot in a folder name must not matter.
 class Repair : public ViewerTest {
 protected:
-    void SetUp() override
-    {
-        ViewerTest::SetUp();
-        folder = files.Folder();
-        for (char& c : folder)
-            if (c == '.') c = '_';
-        ::CreateDirectoryA(folder.c_str(), nullptr);
-    }
     void TearDown() override
     {
         if (dlg.m_db.IsOpen()) dlg.m_db.Close();
         ViewerTest::TearDown();
-        WIN32_FIND_DATAA found;
-        HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
-            while (::FindNextFileA(h, &found));
-            ::FindClose(h);
-        }
-        ::RemoveDirectoryA(folder.c_str());
-    }
-    std::string OpenCopy(const std::string& fixture)
-    {
-        const std::string copy = files.Copy(fixture);
-        const std::string path = folder + copy.substr(copy.rfind('\\'));
-        EXPECT_TRUE(::MoveFileExA(copy.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
-        dlg.OpenDatabase(path.c_str());
-        return path;
     }
     std::string Box() const { return TestApp().boxes.empty() ? "" : TestApp().boxes.back().text; }
-    std::string folder;
 };
 } // namespace
 
-TEST(RepairName, TheTemporaryFileEndsAtTheFirstDotOfThePath)
+TEST(RepairName, TheTemporaryFileTakesThePlaceOfTheFileNamesExtension)
 {
-    EXPECT_EQ(std::string(CQuillmereDlg::CompactTempName("C:\\data\\summary.mdb")), "C:\\data\\summary.tmp");
-    EXPECT_EQ(std::string(CQuillmereDlg::CompactTempName("C:\\rel.2\\summary.mdb")), "C:\\rel.tmp");
-    EXPECT_EQ(std::string(CQuillmereDlg::CompactTempName("C:\\data\\summary")), "C:\\data\\summary.tmp");
+    const struct {
+        const char* path;
+        const char* temp;
+    } cases[] = {
+        {"C:\\Varnholt\\NflSummary.mdb", "C:\\Varnholt\\NflSummary.tmp"},
+        {"C:\\data\\summary", "C:\\data\\summary.tmp"},
+        {"C:\\Users\\first.last\\db.mdb", "C:\\Users\\first.last\\db.tmp"},
+        {"\\\\srv.corp\\share\\db.mdb", "\\\\srv.corp\\share\\db.tmp"},
+        {"C:\\rel.2\\summary", "C:\\rel.2\\summary.tmp"},
+        {"C:\\data\\summary.2024.mdb", "C:\\data\\summary.2024.tmp"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(std::string(CQuillmereDlg::CompactTempName(c.path)), c.temp) << c.path;
 }
 
 TEST_F(Repair, CompactsTheLabelledDatabaseInPlaceAndSaysNothing)
@@ -134,22 +117,26 @@ TEST_F(Repair, ADatabaseAnotherUserHasOpenIsLeftAlone)
     EXPECT_FALSE(Exists(std::string(CQuillmereDlg::CompactTempName(path.c_str()))));
 }
 
-// A database that cannot be replaced (another program holds it without
-// allowing that) stays whole, and the compacted copy is kept beside it.
-TEST_F(Repair, AReplacementThatFailsKeepsTheDatabaseAndTheCompactedCopy)
+// A database that cannot be replaced (another program has it, not for
+// reading or writing, but without allowing it to be replaced) stays whole,
+// and the box names the compacted copy kept beside it.
+TEST_F(Repair, AReplacementThatFailsKeepsTheDatabaseAndNamesTheCompactedCopy)
 {
     const std::string path = OpenCopy("rows.mdb");
     const std::string temp = std::string(CQuillmereDlg::CompactTempName(path.c_str()));
     const std::string before = FileBytes(path);
-    HANDLE hHolder = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
+    HANDLE hHolder = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                   nullptr);
     ASSERT_NE(hHolder, INVALID_HANDLE_VALUE);
     TestApp().answers = {IDOK};
     Click(IDC_REPAIR_DB);
     ::CloseHandle(hHolder);
     ASSERT_EQ(TestApp().boxes.size(), 1u);
-    EXPECT_EQ(Box().rfind("Unable to Compact Database:\n ", 0), 0u);
-    EXPECT_GT(Box().size(), std::string("Unable to Compact Database:\n ").size());
+    const std::string lead = "Unable to Compact Database:\n ";
+    const std::string tail = "\nThe compacted database was kept as '" + temp + "'.";
+    EXPECT_EQ(Box().rfind(lead, 0), 0u) << Box();
+    ASSERT_GT(Box().size(), lead.size() + tail.size()) << Box();
+    EXPECT_EQ(Box().substr(Box().size() - tail.size()), tail);
     EXPECT_EQ(FileBytes(path), before);
     ASSERT_TRUE(Exists(temp));
     EXPECT_EQ(Contents(temp, "Big1500"), Contents(path, "Big1500"));

@@ -14,6 +14,13 @@
 #include <map>
 #include <set>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 using namespace jettest;
@@ -522,11 +529,110 @@ TEST(Compact, RefusalsLeaveSourceAndDestinationAlone)
     jet::compact(source, out, ";LANGID=0x0409;CP=1252;COUNTRY=0", jet::kCompactVersion40);
     EXPECT_EQ(contents(out), contents(source));
     EXPECT_EQ(bytes_of(source), before);
+}
 
-    // While the compaction runs nobody else can open the source: the
-    // database opened meanwhile by the test shows the slots are given back.
+// The files of a folder, by name.
+std::set<std::string> files_in(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(utf8_of(entry.path().filename()));
+    return names;
+}
+
+// A database the reader refuses (here the catalogue damaged in ways the
+// compaction once carried over into a copy refused the same way) is refused
+// with the reader's own error, and no file is left beside it.
+TEST(Compact, WhatTheReaderRefusesIsRefusedTheSame)
+{
+    TempDir tmp;
+    const std::size_t ps = jet::kJet4Layout.page_size;
+    const std::size_t catalogue = jet::kCatalogPage * ps;
+    // MSysObjects' definition page holds two real indexes, so its column
+    // descriptors (25 bytes each) start at 63 + 2 * 12.
+    const std::size_t column = catalogue + 63 + 2 * 12;
+    const struct {
+        const char* what;
+        std::size_t offset;
+        std::vector<std::uint8_t> bytes;
+    } cases[] = {
+        {"a catalogue data page's owner", 14 * ps + 4, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {"a catalogue column's type", column + 4 * 25, {0xFB}},
+        {"a catalogue column's flags", column + 4 * 25 + 15, {0xEC}},
+        {"a catalogue column's number", column + 11 * 25 + 5, {0xFD}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(tmp.path() / "NflSummary.mdb");
+        const std::string source = tmp.copy("NflSummary.mdb");
+        std::vector<std::uint8_t> bytes = bytes_of(source);
+        std::copy(c.bytes.begin(), c.bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(c.offset));
+        write_file(std::filesystem::u8path(source), bytes);
+        const jet::Error refused = error_of([&] { jet::Database db(source); });
+        ASSERT_EQ(refused.number(), jet::kNeedsRepair);
+
+        const std::set<std::string> before = files_in(tmp.path());
+        const std::string out = utf8_of(tmp.path() / "out.mdb");
+        const jet::Error e = error_of([&] { jet::compact(source, out); });
+        EXPECT_EQ(e.number(), refused.number());
+        EXPECT_EQ(e.description(), refused.description());
+        EXPECT_EQ(files_in(tmp.path()), before);
+        EXPECT_EQ(bytes_of(source), bytes);
+    }
+}
+
+// A folder or a pipe named as the database is no database, to the engine's
+// open and to the compaction alike.
+TEST(Compact, AFolderOrAPipeIsNoDatabase)
+{
+    TempDir tmp;
+    const std::string folder = utf8_of(tmp.path() / "folder.mdb");
+    std::filesystem::create_directory(std::filesystem::u8path(folder));
+#ifdef _WIN32
+    const std::string pipe = "\\\\.\\pipe\\quillmere-compact-" + std::to_string(::GetCurrentProcessId());
+    const HANDLE server = ::CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, PIPE_UNLIMITED_INSTANCES,
+                                             4096, 4096, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+#else
+    const std::string pipe = utf8_of(tmp.path() / "pipe.mdb");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+#endif
+    const std::string out = utf8_of(tmp.path() / "out.mdb");
+    for (const std::string& path : {folder, pipe}) {
+        SCOPED_TRACE(path);
+        for (const jet::Error& e : {error_of([&] { jet::Database db(path); }),
+                                    error_of([&] { jet::compact(path, out); })}) {
+            EXPECT_EQ(e.number(), jet::kUnrecognizedFormat);
+            EXPECT_EQ(e.description(), "Unrecognized database format '" + path + "'.");
+        }
+        EXPECT_FALSE(exists(out));
+    }
+#ifdef _WIN32
+    ::CloseHandle(server);
+#endif
+}
+
+// The source is the compaction's alone from its start until the step run
+// while it is held (the replacement) has returned: nobody else opens it in
+// between, and it opens again afterwards.
+TEST(Compact, HoldsTheSourceAloneUntilTheHeldStepReturns)
+{
+    TempDir tmp;
+    const std::string source = tmp.copy("indexed.mdb");
+    const std::string out = utf8_of(tmp.path() / "out.mdb");
+    const auto expected = contents(source);
+    bool ran = false;
+    jet::compact(source, out, {}, 0, [&] {
+        ran = true;
+        EXPECT_EQ(contents(out), expected);
+#ifndef _WIN32
+        // (Windows replaces no open file: there the hold ends before the step.)
+        EXPECT_EQ(error_of([&] { jet::Database other(source); }).number(), jet::kCannotOpenFile);
+        EXPECT_EQ(error_of([&] { jet::File::open_exclusive(source); }).number(), jet::kFileInUse);
+#endif
+    });
+    EXPECT_TRUE(ran);
     jet::Database after(source);
-    EXPECT_EQ(after.pager().locks()->user(), 1u);
+    EXPECT_EQ(records(after, "Keyed").size(), records(out, "Keyed").size());
 }
 
 }  // namespace

@@ -46,7 +46,9 @@ inline void overwrite_file(const std::filesystem::path& p, const std::vector<std
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// A folder of its own for each test, removed afterwards.
+// A folder of its own for each test, removed afterwards. Its name joins the
+// suite and the test with a dot, so that every test works in a folder with a
+// dot in its name.
 class TempDir {
 public:
     TempDir()

@@ -13,7 +13,9 @@
 #     it: after a same-value pass the file is byte for byte what it was;
 #     after a changing pass every field holds its original value or its
 #     alternative (`jetload compare --toggle` against the untouched fixture);
-#     after a compaction the source is byte for byte what it was;
+#     after a compaction the source is byte for byte what it was, and the
+#     destination either is not there or holds every record (the copy is
+#     written under a name of its own and named only when whole);
 #   - the next user (the comparison) takes over the lock file the killed
 #     process left and removes it when it closes;
 #   - mdb-export and mdb-reader read every record of every table.
@@ -58,7 +60,7 @@ contents_kept() {
     fail "$what: the other readers: $(head -3 "$work/counts.out")"
 }
 
-survived=0 same=0 changing=0 compactions=0 stale=0
+survived=0 same=0 changing=0 compactions=0 stale=0 named=0
 for i in $(seq 1 "$count"); do
   before=$(hash "$db")
   bad_before=$failures
@@ -82,6 +84,13 @@ for i in $(seq 1 "$count"); do
   if [ $((i % 3)) != 2 ]; then
     [ "$(hash "$db")" = "$before" ] || fail "$what: the file changed"
   fi
+  if [ $((i % 3)) = 0 ] && [ -e "$copy" ]; then
+    named=$((named + 1))
+    contents_kept "$copy" "$what: the destination"
+    ldb_gone "$copy"
+  fi
+  # What a killed compaction was still writing is left under its own name.
+  rm -f "$copy".~*
   contents_kept "$db" "$what"
   ldb_gone "$db"
   [ "$failures" = "$bad_before" ] && survived=$((survived + 1))
@@ -99,7 +108,8 @@ for t in "${tables[@]}"; do
   n=$(load compare "$db" "$original" "$t" 2>/dev/null | grep -oE '[0-9]+ mismatches' | cut -d' ' -f1)
   changed=$((changed + ${n:-0}))
 done
-echo "kills: $same same-value passes, $changing changing passes, $compactions compactions;" \
+echo "kills: $same same-value passes, $changing changing passes, $compactions compactions" \
+  "($named left a whole destination, the others none);" \
   "$changed fields left at their alternative;" \
   "$stale left a lock file behind, which the next user removed"
 echo "kills: $survived survived"

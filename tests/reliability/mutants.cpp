@@ -10,7 +10,8 @@
 //   every record read, edit(), set_value(the same value), update()); closing,
 //   after which the lock file must be gone and a pass that ran through must
 //   have left the file's bytes as they were; compaction into another file,
-//   which must leave the source as it was, and the compacted copy read again.
+//   which must leave the source as it was, and the compacted copy read again,
+//   which must read through when the source did.
 //
 // A jet::Error anywhere is a clean refusal. Any other exception, a check that
 // does not hold, a sanitizer report (the build's -fsanitize=address,undefined
@@ -399,6 +400,9 @@ Outcome run_mutant(const std::vector<std::uint8_t>& bytes, const fs::path& file,
     } else {
         Tally again;
         out.compacted_read = read_database(out, utf8_of(compacted), again, false, nullptr);
+        // The copy takes the database's place: what read through must still.
+        if (out.read_through && !out.compacted_read)
+            out.faults.push_back("compaction wrote a copy the reader refuses of a file it read through");
         if (fs::exists(lock_file_of(compacted))) out.faults.push_back("compacted copy's lock file left behind");
     }
     return out;
