@@ -12,7 +12,7 @@
 #   scripts/reliability.sh [--quick]
 # Builds in build/native (the sanitized build of scripts/test-native.sh).
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.. && pwd)
+here=$(cd "$(dirname "$0")/.." && pwd)
 mutants=10000 soak=60 kills=100
 if [ "${1:-}" = --quick ]; then mutants=1000 soak=10 kills=10; fi
 "$here/scripts/deps.sh"
