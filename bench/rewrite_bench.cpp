@@ -73,6 +73,7 @@ struct Pass {
     long changed = 0;
     double pass_ms = 0, best_ms = 0, read_ms = 0;
     double pages_written = 0, lock_calls = 0;  // a pass
+    double tick_pages_read = 0, tick_lock_calls = 0;  // a reading tick
 };
 
 // The reading tick and the update pass of one query, `passes` times each
@@ -85,7 +86,10 @@ Pass measure(jet::Database& db, const std::string& sql, int passes)
     jet::LockManager* locks = db.pager().locks();
     const std::uint64_t writes0 = db.pager().pages_written();
     const std::uint64_t calls0 = locks ? locks->lock_calls() : 0;
+    std::uint64_t tick_reads = 0, tick_calls = 0;
     for (int p = 0; p <= passes; ++p) {
+        const std::uint64_t reads0 = db.pager().pages_read();
+        const std::uint64_t lock0 = locks ? locks->lock_calls() : 0;
         auto t = Clock::now();
         {
             jet::Snapshot s = db.open_snapshot(sql);
@@ -93,6 +97,8 @@ Pass measure(jet::Database& db, const std::string& sql, int passes)
                 for (int f = 0; f < s.field_count(); ++f) s.read(f, v);
         }
         if (p > 0) read_ms.push_back(ms_since(t));
+        tick_reads += db.pager().pages_read() - reads0;
+        tick_calls += (locks ? locks->lock_calls() : 0) - lock0;
 
         t = Clock::now();
         jet::Dynaset d = db.open_dynaset(sql);
@@ -113,7 +119,9 @@ Pass measure(jet::Database& db, const std::string& sql, int passes)
     r.best_ms = *std::min_element(pass_ms.begin(), pass_ms.end());
     r.read_ms = median(read_ms);
     r.pages_written = static_cast<double>(db.pager().pages_written() - writes0) / (passes + 1);
-    r.lock_calls = locks ? static_cast<double>(locks->lock_calls() - calls0) / (passes + 1) : 0;
+    r.lock_calls = locks ? static_cast<double>(locks->lock_calls() - calls0 - tick_calls) / (passes + 1) : 0;
+    r.tick_pages_read = static_cast<double>(tick_reads) / (passes + 1);
+    r.tick_lock_calls = static_cast<double>(tick_calls) / (passes + 1);
     return r;
 }
 
@@ -149,7 +157,8 @@ int main(int argc, char** argv)
                         "%.0f pages written and %.0f lock calls a pass\n",
                         table.c_str(), r.cycles, r.pass_ms, r.best_ms, r.cycles / (r.pass_ms / 1000.0),
                         r.pages_written, r.lock_calls);
-            std::printf("reading tick, %s (TOP 1000, %d fields): median %.1f ms\n", table.c_str(), width, r.read_ms);
+            std::printf("reading tick, %s (TOP 1000, %d fields): median %.2f ms; %.0f pages read, %.0f lock calls\n",
+                        table.c_str(), width, r.read_ms, r.tick_pages_read, r.tick_lock_calls);
             const std::string suffix = width == 20 ? "" : "_240";
             figure(("pass_ms" + suffix).c_str(), r.pass_ms);
             figure(("updates_per_s" + suffix).c_str(), r.cycles / (r.pass_ms / 1000.0));

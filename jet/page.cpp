@@ -10,6 +10,8 @@ namespace jet {
 namespace {
 // Pages kept before the cache starts over (32 MiB of Jet 4 pages).
 constexpr std::size_t kCacheLimit = 8192;
+// Pages read in one call when the cache misses.
+constexpr std::uint32_t kReadAhead = 16;
 
 void apply_page_key(std::uint32_t page_key, std::uint32_t number, std::vector<std::uint8_t>& data)
 {
@@ -55,21 +57,49 @@ Page Pager::page(std::uint32_t number)
             return page;
         }
     auto found = cache_.find(number);
-    if (found == cache_.end()) {
-        if (cache_.size() >= kCacheLimit) cache_.clear();
-        auto data = std::make_shared<std::vector<std::uint8_t>>();
-        read_raw(number, *data);
-        found = cache_.emplace(number, std::move(data)).first;
-    }
+    if (found == cache_.end()) found = read_ahead(number);
     Page page(found->second);
     page.number = number;
     return page;
 }
 
+// A page missing from the cache is read with the pages after it that are
+// missing too, up to kReadAhead in one call: a table's pages mostly follow
+// one another, and under Wine every call to the system costs far more than
+// the bytes it brings.
+Pager::Cache::iterator Pager::read_ahead(std::uint32_t number)
+{
+    if (cache_.size() + kReadAhead > kCacheLimit) cache_.clear();
+    if (number >= page_count_) refresh_size();
+    require(number < page_count_);
+    std::uint32_t run = 1;
+    while (run < kReadAhead && number + run < page_count_ && !cache_.count(number + run)) ++run;
+    const std::size_t size = layout_->page_size;
+    run_.resize(size * run);
+    ++reads_;
+    const std::size_t got = file_->read_at(std::uint64_t{number} * size, run_.data(), run_.size());
+    require(got >= size);
+    run = static_cast<std::uint32_t>(std::min<std::size_t>(run, got / size));
+    Cache::iterator first = cache_.end();
+    for (std::uint32_t i = 0; i < run; ++i) {
+        auto data = std::make_shared<std::vector<std::uint8_t>>(run_.begin() + static_cast<std::ptrdiff_t>(i * size),
+                                                                 run_.begin() + static_cast<std::ptrdiff_t>((i + 1) * size));
+        apply_page_key(header_.page_key, number + i, *data);
+        const auto at = cache_.insert_or_assign(number + i, std::move(data)).first;
+        if (i == 0) first = at;
+    }
+    return first;
+}
+
 Page Pager::fresh_page(std::uint32_t number)
 {
-    cache_.erase(number);
-    return page(number);
+    if (!overlays_.empty() && overlaid(number)) return page(number);
+    if (cache_.size() >= kCacheLimit) cache_.clear();
+    auto data = std::make_shared<std::vector<std::uint8_t>>();
+    read_raw(number, *data);
+    Page page(cache_.insert_or_assign(number, std::move(data)).first->second);
+    page.number = number;
+    return page;
 }
 
 void Pager::read_raw(std::uint32_t number, std::vector<std::uint8_t>& out)

@@ -84,13 +84,16 @@ public:
     void add_overlay(const PageOverlay* overlay);
     void remove_overlay(const PageOverlay* overlay);
 
-    // Pages read from and written to the file, for measuring the traffic.
+    // Reads from the file (one may bring several pages) and pages written
+    // to it, for measuring the traffic.
     std::uint64_t pages_read() const { return reads_; }
     std::uint64_t pages_written() const { return writes_; }
 
 private:
+    using Cache = std::unordered_map<std::uint32_t, std::shared_ptr<const std::vector<std::uint8_t>>>;
     void refresh_size();
     void read_raw(std::uint32_t number, std::vector<std::uint8_t>& out);
+    Cache::iterator read_ahead(std::uint32_t number);
     const std::vector<std::uint8_t>* overlaid(std::uint32_t number) const;
 
     std::unique_ptr<File> file_;
@@ -101,7 +104,8 @@ private:
     std::uint32_t page_count_ = 0;
     std::uint64_t reads_ = 0;
     std::uint64_t writes_ = 0;
-    std::unordered_map<std::uint32_t, std::shared_ptr<const std::vector<std::uint8_t>>> cache_;
+    Cache cache_;
+    std::vector<std::uint8_t> run_;
 };
 
 // Row slot flags in a data page's offset table.

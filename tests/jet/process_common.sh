@@ -7,7 +7,10 @@
 
 # The name of a file as the programs see it.
 win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
-load() { $runner "$jetload" "$@"; }
+# Runs a program of the build, through the Wine wrapper when there is one
+# (its path may hold blanks).
+on() { if [ -n "$runner" ]; then "$runner" "$@"; else "$@"; fi; }
+load() { on "$jetload" "$@"; }
 # Background processes are started without a function around them, so that
 # $! is the program's own process (the Wine wrapper execs Wine).
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }

@@ -121,10 +121,10 @@ public:
     std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
     {
         const std::size_t n = file_->read_at(offset, buffer, count);
-        if (offset == torn_at_ && torn_reads_ > 0) {
+        if (torn_at_ >= offset && torn_at_ + kTear <= offset + n && torn_reads_ > 0) {
             --torn_reads_;
             // The header as it was, the row offsets half written.
-            std::memset(static_cast<char*>(buffer) + 8, 0xFF, n / 2 - 8);
+            std::memset(static_cast<char*>(buffer) + (torn_at_ - offset) + 8, 0xFF, kTear - 8);
         }
         return n;
     }
@@ -136,6 +136,7 @@ public:
     bool lockable() const override { return file_->lockable(); }
 
 private:
+    static constexpr std::size_t kTear = 1024;
     std::unique_ptr<jet::File> file_;
     std::uint64_t torn_at_;
     int torn_reads_;
