@@ -304,15 +304,14 @@ private:
                 Page keep;
                 Bytes row = page.row(slot);
                 if (slot.overflow_header()) {
-                    require(row.size() >= 4);
-                    const RowPointer at = RowPointer::from(le32(row.data()));
+                    const RowPointer at = overflow_pointer(row);
                     mark(at.page);
                     overflow_[at.raw()] = RowPointer{p, static_cast<std::uint8_t>(i)};
                     keep = pager_.page(at.page);
                     const DataPage target(keep, layout_);
-                    RowSlot target_slot;
-                    row = pointed_row(target, at.row, &target_slot);
-                    require(!target_slot.overflow_header());
+                    const std::optional<RowSlot> target_slot = overflow_slot(target, t.def.page, at.row);
+                    require(target_slot.has_value());
+                    row = target.row(*target_slot);
                 }
                 if (long_columns.empty()) continue;
                 splitter.split(row, cells);

@@ -339,13 +339,11 @@ private:
                 Bytes row = page.row(slot);
                 std::optional<DataPage> target;
                 if (slot.overflow_header()) {
-                    require(row.size() >= 4);
-                    const RowPointer at = RowPointer::from(le32(row.data()));
-                    require(at.page < pager_.page_count());
+                    const RowPointer at = overflow_pointer(row);
                     target.emplace(pager_.page(at.page), l_);
-                    RowSlot target_slot;
-                    row = pointed_row(*target, at.row, &target_slot);
-                    require(!target_slot.overflow_header());
+                    const std::optional<RowSlot> target_slot = overflow_slot(*target, d.page, at.row);
+                    require(target_slot.has_value());
+                    row = target->row(*target_slot);
                     ++result_.rows_brought_home;
                     ++carried_;  // the header's own bytes are not carried either
                 }

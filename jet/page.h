@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -123,6 +124,32 @@ struct RowSlot {
     bool overflow_target() const { return (flags & kSlotDeleted) == kSlotOverflowTarget; }
     bool overflow_header() const { return (flags & kSlotDeleted) == kSlotOverflowHeader; }
 };
+
+// Following an overflow row. An overflow header's bytes begin with a pointer
+// to the row's copy; the copy lies on a data page of the same owner (the
+// header's own page too: other writers leave such rows), and holds the row
+// itself, so a row is reached in one hop at the most.
+
+// The pointer an overflow header holds; Corrupt if it is too short for one.
+inline RowPointer overflow_pointer(Bytes header)
+{
+    require(header.size() >= 4);
+    return RowPointer::from(le32(header.data()));
+}
+
+// The slot the pointer leads to on `target` (a DataPage or a PageEditor of
+// the pointer's page), or nothing when that slot is deleted: a writer moved
+// the row on after the header was read. Corrupt when the page belongs to
+// another owner, the slot lies outside it, or it is a pointer again.
+template <class DataPageLike>
+std::optional<RowSlot> overflow_slot(const DataPageLike& target, std::uint32_t owner, std::uint8_t row)
+{
+    require(target.owner() == owner);
+    const RowSlot s = target.slot(row);
+    if (s.deleted()) return std::nullopt;
+    require(!s.overflow_header());  // one hop only
+    return s;
+}
 
 // A data page (table rows, long values, usage-map rows).
 class DataPage {

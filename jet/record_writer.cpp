@@ -32,16 +32,12 @@ RecordWriter::Located RecordWriter::locate(RowPointer at)
     const RowSlot slot = page.slot(at.row);
     if (slot.deleted() || slot.overflow_target()) record_deleted();
     if (!slot.overflow_header()) return Located{at.page, at.row, false};
-    const std::span<std::uint8_t> header = page.row(at.row);
-    require(header.size() >= 4);
-    // The copy may lie on the same page as its pointer: other writers leave
-    // such rows, and the reader follows them too.
-    const RowPointer target = RowPointer::from(le32(header.data()));
+    // The copy may lie on the same page as its pointer, as the reader allows.
+    const RowPointer target = overflow_pointer(page.row(at.row));
     std::vector<std::uint8_t>& bytes = held_.lock(target.page);
-    PageEditor target_page(bytes, layout, false);
-    require(target_page.owner() == table_.page);
-    const RowSlot target_slot = target_page.slot(target.row);
-    require(target_slot.overflow_target());
+    const PageEditor target_page(bytes, layout, false);
+    const std::optional<RowSlot> target_slot = overflow_slot(target_page, table_.page, target.row);
+    require(target_slot && target_slot->overflow_target());
     return Located{target.page, target.row, true};
 }
 

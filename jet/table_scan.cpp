@@ -19,12 +19,10 @@ void scan_rows(Pager& pager, const TableDefinition& table, const std::function<b
                 if (!visit(data.row(slot))) return;
                 continue;
             }
-            const Bytes header = data.row(slot);
-            require(header.size() >= 4);
-            const RowPointer at = RowPointer::from(le32(header.data()));
+            const RowPointer at = overflow_pointer(data.row(slot));
             const DataPage target(pager.page(at.page), layout);
-            require(target.owner() == table.page);
-            if (target.slot(at.row).deleted()) {
+            const std::optional<RowSlot> target_slot = overflow_slot(target, table.page, at.row);
+            if (!target_slot) {
                 // Moved on by a writer since this page was read: read it afresh.
                 Page keep;
                 Bytes moved;
@@ -32,10 +30,7 @@ void scan_rows(Pager& pager, const TableDefinition& table, const std::function<b
                 if (!visit(moved)) return;
                 continue;
             }
-            RowSlot target_slot;
-            const Bytes row = pointed_row(target, at.row, &target_slot);
-            require(!target_slot.overflow_header());  // one hop only
-            if (!visit(row)) return;
+            if (!visit(target.row(*target_slot))) return;
         }
     }
 }
@@ -75,16 +70,13 @@ bool read_row_at(Pager& pager, const TableDefinition& table, RowPointer at, Page
             row = home.row(slot);
             return true;
         }
-        const Bytes header = home.row(slot);
-        require(header.size() >= 4);
-        const RowPointer target_at = RowPointer::from(le32(header.data()));
+        const RowPointer target_at = overflow_pointer(home.row(slot));
         keep = pager.fresh_page(target_at.page);
         const DataPage target(keep, layout);
-        require(target.owner() == table.page);
-        const RowSlot target_slot = target.slot(target_at.row);
-        if (target_slot.deleted() && attempt < 3) continue;  // moved on between the two reads
-        require(!target_slot.deleted() && !target_slot.overflow_header());
-        row = target.row(target_slot);
+        const std::optional<RowSlot> target_slot = overflow_slot(target, table.page, target_at.row);
+        if (!target_slot && attempt < 3) continue;  // moved on between the two reads
+        require(target_slot.has_value());
+        row = target.row(*target_slot);
         return true;
     }
 }
