@@ -41,6 +41,50 @@ struct ListCalls {
 };
 ListCalls g_calls;
 WNDPROC g_pfnList = nullptr;
+WNDPROC g_pfnHeader = nullptr;
+
+// Time spent inside the list and the header, by message kind, each call's
+// own time without the calls it makes in turn (a row inserted notifies the
+// grid, which sets the row's data: that set is counted as a set).
+enum Kind { kInsertItem, kSetText, kGetText, kSetItem, kGetItem, kDeleteItem, kInsertColumn, kDeleteColumn,
+            kListOther, kHeader, kKinds };
+const char* const g_kindNames[kKinds] = {"insert_item", "set_text", "get_text", "set_item", "get_item",
+                                         "delete_item", "insert_column", "delete_column", "list_other", "header"};
+struct KindTimes {
+    long n[kKinds] = {};
+    double ms[kKinds] = {};
+};
+KindTimes g_times;
+double g_childMs = 0;  // time of the calls made by the call under way
+
+Kind ListKind(UINT message)
+{
+    switch (message) {
+    case LVM_INSERTITEMA: return kInsertItem;
+    case LVM_SETITEMTEXTA: return kSetText;
+    case LVM_GETITEMTEXTA: return kGetText;
+    case LVM_SETITEMA: return kSetItem;
+    case LVM_GETITEMA: return kGetItem;
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS: return kDeleteItem;
+    case LVM_INSERTCOLUMNA: return kInsertColumn;
+    case LVM_DELETECOLUMN: return kDeleteColumn;
+    default: return kListOther;
+    }
+}
+
+LRESULT TimedCall(Kind kind, WNDPROC pfn, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const double outerChild = g_childMs;
+    g_childMs = 0;
+    const double start = Now();
+    const LRESULT result = ::CallWindowProcA(pfn, hWnd, message, wParam, lParam);
+    const double total = Now() - start;
+    g_times.ms[kind] += total - g_childMs;
+    ++g_times.n[kind];
+    g_childMs = outerChild + total;
+    return result;
+}
 
 LRESULT CALLBACK CountingListProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -52,7 +96,12 @@ LRESULT CALLBACK CountingListProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     case LVM_GETITEMA: ++g_calls.nGetItem; break;
     default: ++g_calls.nOther; break;
     }
-    return ::CallWindowProcA(g_pfnList, hWnd, message, wParam, lParam);
+    return TimedCall(ListKind(message), g_pfnList, hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CountingHeaderProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return TimedCall(kHeader, g_pfnHeader, hWnd, message, wParam, lParam);
 }
 
 // The procedure a framework window hands the messages it does not handle to.
@@ -60,21 +109,32 @@ struct CWndAccess : CWnd {
     static WNDPROC& Super(CWnd& wnd) { return wnd.*(&CWndAccess::m_pfnSuper); }
 };
 
-// Puts the counter between the grid and the list while it lives.
+// Puts the counter between the grid and the list while it lives, and one in
+// front of the list's header (the framework's header included).
 class CListCounter {
 public:
-    explicit CListCounter(CWnd& wnd) : m_wnd(wnd)
+    explicit CListCounter(CWnd& wnd) : m_wnd(wnd), m_hHeader(ListView_GetHeader(wnd.m_hWnd))
     {
         g_pfnList = CWndAccess::Super(m_wnd);
         CWndAccess::Super(m_wnd) = &CountingListProc;
+        if (m_hHeader)
+            g_pfnHeader = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+                m_hHeader, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingHeaderProc)));
         g_calls = ListCalls();
+        g_times = KindTimes();
+        g_childMs = 0;
     }
-    ~CListCounter() { CWndAccess::Super(m_wnd) = g_pfnList; }
+    ~CListCounter()
+    {
+        CWndAccess::Super(m_wnd) = g_pfnList;
+        if (m_hHeader) ::SetWindowLongPtrA(m_hHeader, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_pfnHeader));
+    }
     CListCounter(const CListCounter&) = delete;
     CListCounter& operator=(const CListCounter&) = delete;
 
 private:
     CWnd& m_wnd;
+    HWND m_hHeader;
 };
 
 double Median(std::vector<double> v)
@@ -256,6 +316,71 @@ public:
         std::fflush(stdout);
     }
 
+    // A first read taken apart: Read Once again and again with the columns
+    // forgotten, then its stages on their own: the column layout (rows and
+    // columns taken off, the table's columns put on), the rows read in (rows
+    // put on, every text set, the database read) and the first paint. Beside
+    // each stage its allocations and, by message kind, the calls into the
+    // list and its header with the time spent inside them.
+    void FirstReadBreakdown(const std::string& key, const CString& strTable, int nTicks)
+    {
+        std::vector<double> whole;
+        for (int t = 0; t < nTicks; ++t) {
+            m_strTable.Empty();
+            const double start = Now();
+            SendMessage(WM_COMMAND, MAKEWPARAM(IDC_READ_ONCE, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(::GetDlgItem(m_hWnd, IDC_READ_ONCE)));
+            UpdateWindow();
+            Pump();
+            whole.push_back(Now() - start);
+        }
+        std::printf("  first read (Read Once, columns laid out afresh): median %.2f ms\n", Median(whole));
+        Figure(key + "first_read_median_ms", Median(whole));
+
+        enum { kLayout, kFill, kPaint, kStages };
+        const char* const stageNames[kStages] = {"layout", "fill", "paint"};
+        std::vector<double> ms[kStages], kindMs[kStages][kKinds];
+        long nAllocations[kStages] = {}, nKindCalls[kStages][kKinds] = {};
+        for (int t = 0; t < nTicks; ++t) {
+            CDaoDatabase db;
+            db.Open(m_strDbPath, FALSE, FALSE, "");
+            for (int s = 0; s < kStages; ++s) {
+                CListCounter counter(m_grid);
+                const long nBefore = g_nAllocations;
+                const double start = Now();
+                if (s == kLayout) {
+                    BuildColumns(strTable, &db);
+                } else if (s == kFill) {
+                    m_strSQL = ReadTable(strTable, &db);
+                } else {
+                    UpdateWindow();
+                    Pump();
+                }
+                ms[s].push_back(Now() - start);
+                nAllocations[s] = g_nAllocations - nBefore;
+                for (int k = 0; k < kKinds; ++k) {
+                    kindMs[s][k].push_back(g_times.ms[k]);
+                    nKindCalls[s][k] = g_times.n[k];
+                }
+            }
+        }
+        std::printf("  first read by stage (median ms; allocations; calls into the list and header, ms inside):\n");
+        for (int s = 0; s < kStages; ++s) {
+            const std::string stage = key + "first." + stageNames[s];
+            std::printf("    %-8s %8.2f ms  %7ld allocations\n", stageNames[s], Median(ms[s]), nAllocations[s]);
+            Figure(stage + "_ms", Median(ms[s]));
+            Figure(stage + "_allocations", static_cast<double>(nAllocations[s]));
+            for (int k = 0; k < kKinds; ++k) {
+                if (nKindCalls[s][k] == 0) continue;
+                const double m = Median(kindMs[s][k]);
+                std::printf("      %-14s %7ld calls %8.2f ms\n", g_kindNames[k], nKindCalls[s][k], m);
+                Figure(stage + "." + g_kindNames[k] + "_calls", static_cast<double>(nKindCalls[s][k]));
+                Figure(stage + "." + g_kindNames[k] + "_ms", m);
+            }
+        }
+        std::fflush(stdout);
+    }
+
     void Run(const char* table, int nTicks)
     {
         const int index = m_lstTables.FindStringExact(-1, table);
@@ -320,6 +445,7 @@ public:
         Figure(key + "live_tick_ms", Median(live));
         Figure(key + "db_ms", Median(dbOnly));
         Breakdown(key, nTicks);
+        FirstReadBreakdown(key, table, nTicks);
 
         m_db.Open(m_strDbPath, FALSE, FALSE, "");
         std::vector<double> passes;
