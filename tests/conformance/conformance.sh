@@ -42,7 +42,7 @@ failures=0
 
 source "$(dirname "$0")/../jet/process_common.sh"
 
-probe() { on "$jetprobe" "$@" | tr -d '\r'; }
+probe() { ${runner:+"$runner"} "$jetprobe" "$@" | tr -d '\r'; }
 ms() { date +%s%3N; }
 # A Wine program takes a while to start: how long a holder lets the other
 # side get going.
@@ -64,7 +64,7 @@ holder() {
   local name=$1
   shift
   rm -f "$work/$name.ready" "$work/$name.stop"
-  on "$jetprobe" hold "$(win "$db")" "$@" --seconds 300 --stop "$(win "$work/$name.stop")" \
+  ${runner:+"$runner"} "$jetprobe" hold "$(win "$db")" "$@" --seconds 300 --stop "$(win "$work/$name.stop")" \
     --ready "$(win "$work/$name.ready")" >"$work/$name.out" 2>&1 &
   holder_pid[$name]=$!
   wait_ready "$work/$name.ready" "${holder_pid[$name]}" ||
@@ -88,7 +88,7 @@ entry_at() { dd if="$ldb" bs=64 skip=$(($1 - 1)) count=1 2>/dev/null | od -An -v
 # program), its ready file awaited.
 start_load() {
   rm -f "$work/load.ready"
-  on "$jetload" "$@" --ready "$(win "$work/load.ready")" >"$work/load.out" 2>"$work/load.err" &
+  ${runner:+"$runner"} "$jetload" "$@" --ready "$(win "$work/load.ready")" >"$work/load.out" 2>"$work/load.err" &
   load_pid=$!
   wait_ready "$work/load.ready" "$load_pid" || fail "jetload $1 did not get going: $(cat "$work/load.err")"
 }

@@ -7,10 +7,10 @@
 
 # The name of a file as the programs see it.
 win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
-# Runs a program of the build, through the Wine wrapper when there is one
-# (its path may hold blanks).
-on() { if [ -n "$runner" ]; then "$runner" "$@"; else "$@"; fi; }
-load() { on "$jetload" "$@"; }
+# Programs of the build run through the Wine wrapper when there is one: its
+# path may hold blanks, hence ${runner:+"$runner"}, which also keeps a
+# program started in the background the shell's own child.
+load() { ${runner:+"$runner"} "$jetload" "$@"; }
 # Background processes are started without a function around them, so that
 # $! is the program's own process (the Wine wrapper execs Wine).
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }

@@ -53,7 +53,7 @@ concurrent)
     [ "$variant" = toggle ] && flag="--toggle"
     before=$(hash "$db")
     rm -f "$work/reading"
-    on "$jetload" read "$(win "$db")" Perf20 --seconds $((seconds + 2)) $flag --ready "$(win "$work/reading")" \
+    ${runner:+"$runner"} "$jetload" read "$(win "$db")" Perf20 --seconds $((seconds + 2)) $flag --ready "$(win "$work/reading")" \
       >"$work/read.out" 2>"$work/read.err" &
     reader=$!
     wait_for "$work/reading" || fail "$variant: the reader did not start"
@@ -77,7 +77,7 @@ kill)
   for i in $(seq 1 "$count"); do
     flag=""
     [ $((i % 2)) = 0 ] && flag="--toggle"  # every other run changes the file for real
-    on "$jetload" rewrite "$(win "$db")" Perf20 --seconds 600 $flag >/dev/null 2>"$work/write.err" &
+    ${runner:+"$runner"} "$jetload" rewrite "$(win "$db")" Perf20 --seconds 600 $flag >/dev/null 2>"$work/write.err" &
     writer=$!
     # A random moment of a pass.
     sleep_into_pass 0.1 0.6
@@ -107,7 +107,7 @@ compact)
   copy="$work/compacted.mdb"
   for i in $(seq 1 "$count"); do
     rm -f "$copy"
-    on "$jetload" compact "$(win "$db")" "$(win "$copy")" --seconds 600 >/dev/null 2>"$work/compact.err" &
+    ${runner:+"$runner"} "$jetload" compact "$(win "$db")" "$(win "$copy")" --seconds 600 >/dev/null 2>"$work/compact.err" &
     compactor=$!
     sleep_into_pass 0.05 0.6
     kill_tree "$compactor"
@@ -117,7 +117,7 @@ compact)
       fail "kill $i: $(cat "$work/compare.out")"
   done
   rm -f "$copy" "$work/holding"
-  on "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --read --ready "$(win "$work/holding")" \
+  ${runner:+"$runner"} "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --read --ready "$(win "$work/holding")" \
     >"$work/hold.out" 2>&1 &
   holder=$!
   wait_for "$work/holding" || fail "the holder did not open the database"
@@ -145,7 +145,7 @@ compact)
 conflict)
   for how in read write; do
     rm -f "$work/holding"
-    on "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --"$how" --ready "$(win "$work/holding")" \
+    ${runner:+"$runner"} "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --"$how" --ready "$(win "$work/holding")" \
       >"$work/hold.out" 2>&1 &
     holder=$!
     wait_for "$work/holding" || fail "the holder did not take the lock"
