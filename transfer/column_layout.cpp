@@ -1,5 +1,6 @@
 // The grid's columns for a table: one per field, titled with the field name,
 // aligned and sized by the field's type.
+#include "held_redraw.h"
 #include "quillmere_dlg.h"
 #include "transfer_limits.h"
 
@@ -30,37 +31,14 @@ void ColumnFormat(const CDaoFieldInfo& field, int& nFormat, int& nWidth)
         break;
     }
 }
-// Keeps the grid and its header from drawing while the columns are taken off
-// and put on, and has both drawn whole afterwards. Each column a drawing list
-// inserts or deletes lays out and redraws its header and scroll bars again
-// (under Wine some ten milliseconds a column, with no rows in the grid).
-class CHeldLayout {
-public:
-    explicit CHeldLayout(CWnd& wnd) : m_wnd(wnd), m_hHeader(ListView_GetHeader(wnd.m_hWnd))
-    {
-        m_wnd.SendMessage(WM_SETREDRAW, FALSE, 0);
-        if (m_hHeader) ::SendMessageA(m_hHeader, WM_SETREDRAW, FALSE, 0);
-    }
-    ~CHeldLayout()
-    {
-        if (m_hHeader) ::SendMessageA(m_hHeader, WM_SETREDRAW, TRUE, 0);
-        m_wnd.SendMessage(WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(m_wnd.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    }
-    CHeldLayout(const CHeldLayout&) = delete;
-    CHeldLayout& operator=(const CHeldLayout&) = delete;
-
-private:
-    CWnd& m_wnd;
-    HWND m_hHeader;
-};
 } // namespace
 
 void CQuillmereDlg::BuildColumns(const CString& strTable, CDaoDatabase* pDb)
 {
     if (!pDb || !pDb->IsOpen()) return;
 
-    CHeldLayout held(m_grid);
+    CHeldRedraw held(m_grid);
+    held.Hold(true);
     m_grid.SendMessage(LVM_DELETEALLITEMS, 0, 0);
     while (m_grid.SendMessage(LVM_DELETECOLUMN, 0, 0)) {
     }

@@ -1,5 +1,6 @@
 // Reading a table's records into the grid: once ("Read Once"), as the first
 // read of a table, and again on every tick of the reading mode.
+#include "held_redraw.h"
 #include "quillmere_dlg.h"
 #include "transfer_limits.h"
 
@@ -69,34 +70,6 @@ int CQuillmereDlg::RefreshTable()
     return nDone;
 }
 
-namespace {
-// Keeps a window from drawing while rows are taken off and put on, and has
-// it drawn whole afterwards. A list repaints and rescrolls for every row
-// inserted while it draws (under Wine a thousand rows take half a minute,
-// against a tenth of a second held).
-class CHeldRedraw {
-public:
-    explicit CHeldRedraw(CWnd& wnd) : m_wnd(wnd) {}
-    void Hold()
-    {
-        if (m_bHeld) return;
-        m_wnd.SendMessage(WM_SETREDRAW, FALSE, 0);
-        m_bHeld = true;
-    }
-    ~CHeldRedraw()
-    {
-        if (!m_bHeld) return;
-        m_wnd.SendMessage(WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(m_wnd.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    }
-    CHeldRedraw(const CHeldRedraw&) = delete;
-    CHeldRedraw& operator=(const CHeldRedraw&) = delete;
-
-private:
-    CWnd& m_wnd;
-    bool m_bHeld = false;
-};
-} // namespace
 
 void CQuillmereDlg::FillGridRows(CDaoRecordset& rs, int& nDone)
 {
