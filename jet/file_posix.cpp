@@ -3,8 +3,6 @@
 #include "jet/error.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -232,20 +230,6 @@ std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
         return nullptr;
     }
     return std::make_unique<PosixFile>(fd, true);
-}
-
-std::unique_ptr<File> File::create_beside(const std::string& path, std::string& name)
-{
-    std::random_device entropy;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".~%08x", static_cast<unsigned>(entropy()));
-        name = path + suffix;
-        bool exists = false;
-        std::unique_ptr<File> file = create_new(name, exists);
-        if (file || !exists) return file;
-    }
-    return nullptr;
 }
 
 bool File::rename_new(const std::string& from, const std::string& to, bool& exists)

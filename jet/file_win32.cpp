@@ -2,7 +2,6 @@
 
 #include "jet/error.h"
 
-#include <cstdio>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -176,23 +175,6 @@ std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
         return nullptr;
     }
     return std::make_unique<Win32File>(h, true);
-}
-
-std::unique_ptr<File> File::create_beside(const std::string& path, std::string& name)
-{
-    LARGE_INTEGER now{};
-    QueryPerformanceCounter(&now);
-    std::uint32_t seed = GetCurrentProcessId() * 2654435761u ^ static_cast<std::uint32_t>(now.QuadPart);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        seed = seed * 1664525u + 1013904223u;
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".~%08x", static_cast<unsigned>(seed));
-        name = path + suffix;
-        bool exists = false;
-        std::unique_ptr<File> file = create_new(name, exists);
-        if (file || !exists) return file;
-    }
-    return nullptr;
 }
 
 bool File::rename_new(const std::string& from, const std::string& to, bool& exists)

@@ -68,8 +68,6 @@ const std::vector<std::uint8_t>* HeldPages::changed_page(std::uint32_t number) c
     return h && h->deferred ? &h->bytes : nullptr;
 }
 
-bool HeldPages::has_deferred() const { return !deferred_.empty(); }
-
 // Reads a page whose lock the caller has just taken into a free slot; on a
 // failed read the lock is given back.
 std::vector<std::uint8_t>& HeldPages::read_locked(std::uint32_t page)

@@ -61,7 +61,6 @@ public:
     void roll_back();
 
     bool holding() const { return holding_ > 0; }
-    bool has_deferred() const;
     // When the oldest lock held now was taken.
     std::chrono::steady_clock::time_point held_since() const { return since_; }
 

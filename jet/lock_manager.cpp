@@ -26,7 +26,7 @@ constexpr int kJoinAttempts = 8;
 LockManager::LockManager(const File& database, std::string database_path)
     : lock_file_(lock_file::path_for(database_path))
 {
-    if (database.lockable() && database.writable()) take_user(database, database_path);
+    if (database.lockable() && database.writable()) take_user(database_path);
 }
 
 LockManager::~LockManager() { give_back_user(); }
@@ -68,9 +68,8 @@ template <class TryOnce> bool LockManager::retry(TryOnce&& once)
     }
 }
 
-void LockManager::take_user(const File& database, const std::string& database_path)
+void LockManager::take_user(const std::string& database_path)
 {
-    (void)database;
     for (int attempt = 0; attempt < kJoinAttempts; ++attempt) {
         // Without a lock file (a folder that may not be written) the database
         // is still used, as it would be by a single user.

@@ -98,7 +98,7 @@ private:
     void unlock(std::uint64_t offset, std::uint64_t length);
     bool conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode);
     template <class TryOnce> bool retry(TryOnce&& once);
-    void take_user(const File& database, const std::string& database_path);
+    void take_user(const std::string& database_path);
     void give_back_user();
     Error locked_error(std::uint32_t page, bool writing);
     unsigned writer_of(std::uint32_t page);
