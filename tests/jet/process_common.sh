@@ -3,7 +3,8 @@
 #
 # Expects: $jetload (the load program), $runner (empty, or the Wine wrapper
 # that runs a Windows build's programs, whose file names are then Z: paths)
-# and $failures (a count, usually 0 at the start).
+# and $failures (a count, usually 0 at the start); load_told also $work, the
+# test's own folder.
 
 # The name of a file as the programs see it.
 win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
@@ -11,6 +12,22 @@ win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi;
 # path may hold blanks, hence ${runner:+"$runner"}, which also keeps a
 # program started in the background the shell's own child.
 load() { ${runner:+"$runner"} "$jetload" "$@"; }
+# As load, for a step that must work: a run that ends in failure without a
+# word on stderr was lost by the platform (the engine and the load program
+# always tell why they fail): that is noted in $work/notes, shown at the end,
+# and the step runs once more, its output then coming from the second run.
+load_told() {
+  local status
+  load "$@" 2>"$work/told.err"
+  status=$?
+  if [ "$status" != 0 ] && [ ! -s "$work/told.err" ]; then
+    echo "note: jetload $1 ended with status $status and said nothing; it ran again" >>"$work/notes"
+    load "$@"
+    return
+  fi
+  cat "$work/told.err" >&2
+  return "$status"
+}
 # Background processes are started without a function around them, so that
 # $! is the program's own process (the Wine wrapper execs Wine).
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
@@ -25,10 +42,16 @@ wait_for() {
 }
 # Kills a process started here and the processes it started (by their ids:
 # under Wine the program runs as a child of the wrapper).
+# Returns once they are gone, so that what comes next never meets a process
+# that is still ending.
 kill_tree() {
   local child
   for child in $(pgrep -P "$1"); do kill_tree "$child"; done
   kill -9 "$1" 2>/dev/null
+  for _ in $(seq 1 100); do
+    case "$(ps -o stat= -p "$1" 2>/dev/null)" in "" | Z*) return 0 ;; esac
+    sleep 0.05
+  done
 }
 # Sleeps for a random moment between FROM and FROM + SPAN seconds.
 sleep_random() {

@@ -162,8 +162,8 @@ conflict)
     fi
     kill_tree "$holder"
     wait "$holder" 2>/dev/null
-    load rewrite "$(win "$db")" Perf20 --passes 1 >"$work/write.out" 2>"$work/write.err" ||
-      fail "after the holder ended: $(cat "$work/write.err")"
+    load_told rewrite "$(win "$db")" Perf20 --passes 1 >"$work/write.out" 2>"$work/write.err" ||
+      fail "after the holder ended: exit status $?, $(cat "$work/write.out" "$work/write.err")"
   done
   [ "$(hash "$db")" = "$(hash "$original")" ] || fail "the file changed"
   ldb_gone "$db"
@@ -174,5 +174,6 @@ conflict)
   ;;
 esac
 
+[ -f "$work/notes" ] && cat "$work/notes"
 [ "$failures" = 0 ] && echo "processes $mode: passed" && exit 0
 exit 1
