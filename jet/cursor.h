@@ -23,6 +23,13 @@ struct FieldInfo {
 class Snapshot {
 public:
     Snapshot() = default;
+    Snapshot(const Snapshot&) = default;
+    Snapshot(Snapshot&&) noexcept = default;
+    Snapshot& operator=(const Snapshot&) = default;
+    Snapshot& operator=(Snapshot&&) noexcept = default;
+    // Hands its buffers on to the next snapshot of this thread (see
+    // snapshot.cpp).
+    ~Snapshot();
 
     int field_count() const { return static_cast<int>(fields_.size()); }
     const std::vector<FieldInfo>& fields() const { return fields_; }
@@ -67,6 +74,13 @@ private:
         Cell() : i(0) {}
     };
 
+    // A snapshot's buffers, kept for the next one when it ends.
+    struct Buffers {
+        std::vector<Cell> cells;
+        std::u16string text;
+        std::vector<std::uint8_t> bytes;
+    };
+    static Buffers& spare();
     void note_visit() { if (position_ < rows_ && position_ + 1 > visited_) visited_ = position_ + 1; }
 
     std::vector<FieldInfo> fields_;

@@ -10,6 +10,43 @@
 
 namespace jet {
 
+namespace {
+
+// Buffers larger than this (all three together) are not kept.
+constexpr std::size_t kSpareLimit = std::size_t{32} << 20;
+
+template <class Buffer> std::size_t bytes_of(const Buffer& b) { return b.capacity() * sizeof(b[0]); }
+
+// Takes `from`'s buffer when it is the larger one, leaving `into` empty
+// either way, so that only its capacity is carried over.
+template <class Buffer> void keep_larger(Buffer& into, Buffer& from)
+{
+    if (from.capacity() > into.capacity()) into.swap(from);
+    into.clear();
+}
+
+}  // namespace
+
+// A reading tick builds a snapshot of the same size as the last one, which
+// has just ended. Its buffers are handed on rather than given back: a
+// fresh buffer of a few hundred kilobytes costs a page fault for every 4 KiB
+// written into it (under Wine on every tick, as its heap gives blocks of
+// that size back to the system when they are freed).
+Snapshot::Buffers& Snapshot::spare()
+{
+    thread_local Buffers buffers;
+    return buffers;
+}
+
+Snapshot::~Snapshot()
+{
+    if (bytes_of(cells_) + bytes_of(text_) + bytes_of(bytes_) > kSpareLimit) return;
+    Buffers& s = spare();
+    keep_larger(s.cells, cells_);
+    keep_larger(s.text, text_);
+    keep_larger(s.bytes, bytes_);
+}
+
 class SnapshotWriter {
 public:
     SnapshotWriter(Pager& pager, const TableDefinition& table, Snapshot& out)
@@ -120,6 +157,10 @@ public:
         const std::size_t width = columns.size();
         // The definition's row count is a hint only (it can be stale).
         const std::uint64_t expected = std::min<std::uint64_t>({table_.row_count, top, 1u << 20});
+        Snapshot::Buffers& spare = Snapshot::spare();
+        out_.cells_.swap(spare.cells);
+        out_.text_.swap(spare.text);
+        out_.bytes_.swap(spare.bytes);
         out_.cells_.reserve(static_cast<std::size_t>(expected) * width);
         // Room for the text as well: growing a large buffer costs a copy and
         // fresh pages, reserving costs nothing until used.
