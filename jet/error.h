@@ -2,13 +2,17 @@
 #pragma once
 
 #include <exception>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace jet {
 
-// Error numbers as Jet reports them.
+// Error numbers as Jet reports them. Their texts are in one table
+// (error.cpp); an error is made from its number with error() below.
 enum ErrorNumber : int {
     kTypeMismatch = 13,
+    kInvalidArgument = 3001,
     kUpdateWithoutEdit = 3020,
     kNoCurrentRecord = 3021,
     kFileNotFound = 3024,
@@ -33,6 +37,7 @@ enum ErrorNumber : int {
     kFieldCannotBeUpdated = 3164,
     kRecordDeleted = 3167,
     kDataChanged = 3197,  // "Data has changed; operation stopped."
+    kDatabaseExists = 3204,
     kCouldNotUpdateLocked = 3218,
     kCouldNotUpdateLockedBy = 3260,
     kItemNotFound = 3265,
@@ -56,7 +61,12 @@ private:
     std::string description_;
 };
 
-// The errors that name a file or an object.
+// The error `number` with Jet's text for it. A text that names a file, an
+// object or a figure takes them from `names` (UTF-8), in the order the text
+// names them.
+Error error(ErrorNumber number, std::initializer_list<std::string_view> names = {});
+
+// The errors raised most often.
 Error unrecognized_format(const std::string& path);
 Error needs_repair(const std::string& path);
 Error file_not_found(const std::string& path);

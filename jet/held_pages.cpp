@@ -9,7 +9,7 @@ namespace jet {
 
 namespace {
 
-[[noreturn]] void data_changed() { throw Error(kDataChanged, "Data has changed; operation stopped."); }
+[[noreturn]] void data_changed() { throw error(kDataChanged); }
 
 }  // namespace
 
