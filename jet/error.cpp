@@ -53,6 +53,8 @@ constexpr ErrorText kErrorTexts[] = {
     {kUnrecognizedFormat, "Unrecognized database format '|'."},
     {kNumericFieldOverflow, "Numeric field overflow."},
     {kDataTypeConversion, "Data type conversion error."},
+    {kEngineInvariant, "The database engine broke a rule of its own: |. This is a fault of the program, not of "
+                       "the database."},
 };
 
 constexpr bool in_number_order()
@@ -89,6 +91,8 @@ Error error(ErrorNumber number, std::initializer_list<std::string_view> names)
     }
     return Error(number, std::move(text));
 }
+
+void broken_invariant(const char* rule) { throw error(kEngineInvariant, {rule}); }
 
 Error unrecognized_format(const std::string& path) { return error(kUnrecognizedFormat, {path}); }
 Error needs_repair(const std::string& path) { return error(kNeedsRepair, {path}); }

@@ -44,6 +44,10 @@ enum ErrorNumber : int {
     kUnrecognizedFormat = 3343,
     kNumericFieldOverflow = 3349,
     kDataTypeConversion = 3421,
+    // The engine's own, for a rule of its own found broken (a fault of the
+    // engine, not of the file): far from the numbers Jet gives out, so that
+    // nobody takes it for one of Jet's.
+    kEngineInvariant = 9000,
 };
 
 class Error : public std::exception {
@@ -65,6 +69,10 @@ private:
 // object or a figure takes them from `names` (UTF-8), in the order the text
 // names them.
 Error error(ErrorNumber number, std::initializer_list<std::string_view> names = {});
+
+// A rule of the engine's own found broken: the kEngineInvariant error naming
+// `rule`. Raised through invariant() (bytes.h).
+[[noreturn]] void broken_invariant(const char* rule);
 
 // The errors raised most often.
 Error unrecognized_format(const std::string& path);
