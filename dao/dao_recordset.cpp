@@ -141,7 +141,7 @@ void CDaoRecordset::SetFieldValue(int nIndex, const COleVariant& varValue)
                 }
             }
         }
-        if (!LoadFieldValue(varValue, value)) throw jet::Error(jet::kDataTypeConversion, "Data type conversion error.");
+        if (!LoadFieldValue(varValue, value)) throw jet::error(jet::kDataTypeConversion);
         cursor.set_value(nIndex, value);
     });
 }

@@ -3,6 +3,8 @@
 // database turns into a "needs to be repaired" error naming the file.
 #pragma once
 
+#include "jet/error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,9 +17,17 @@ namespace jet {
 struct Corrupt {};
 
 [[noreturn]] inline void corrupt() { throw Corrupt{}; }
+// A check of what the file holds: false means the file is damaged.
 inline void require(bool condition)
 {
     if (!condition) corrupt();
+}
+// A check of a rule the engine keeps itself, which nothing a file holds can
+// break: false is a fault of the engine, reported as such (kEngineInvariant,
+// naming `rule`) and never as a damaged database.
+inline void invariant(bool holds, const char* rule)
+{
+    if (!holds) broken_invariant(rule);
 }
 
 using Bytes = std::span<const std::uint8_t>;

@@ -33,7 +33,7 @@ using PageBytes = std::vector<std::uint8_t>;
 constexpr RowPointer kGlobalMap{1, 0};
 constexpr std::int16_t kObjectLocalTable = 1;
 
-Error invalid_argument() { return Error(kInvalidArgument, "Invalid argument."); }
+Error invalid_argument() { return error(kInvalidArgument); }
 
 // What the database reader makes of one table: its name and, row by row in
 // storage order, a digest of every field's value.
@@ -679,9 +679,9 @@ CompactResult compact(const std::string& source, const std::string& destination,
     const Header header = read_header(Bytes(first.data(), first.size()), source);
     check_locale(locale, header);
     check_options(options, header);
-    if (header.has_password) throw Error(kNotValidPassword, "Not a valid password.");
+    if (header.has_password) throw error(kNotValidPassword);
     auto pager = std::make_unique<Pager>(std::move(file), header);
-    if (File::exists(destination)) throw Error(kDatabaseExists, "Database already exists.");
+    if (File::exists(destination)) throw error(kDatabaseExists);
     const std::vector<TableReading> reading = read_as_the_reader(*pager, source);
 
     // Written under a name of its own, so that a compaction cut short
@@ -695,7 +695,7 @@ CompactResult compact(const std::string& source, const std::string& destination,
         expect_reads_as_source(std::move(out), reading, source, partial);
         bool exists = false;
         if (!File::rename_new(partial, destination, exists)) {
-            if (exists) throw Error(kDatabaseExists, "Database already exists.");
+            if (exists) throw error(kDatabaseExists);
             throw disk_error();
         }
     } catch (...) {

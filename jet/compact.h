@@ -34,9 +34,6 @@ inline constexpr int kCompactVersion20 = 16;
 inline constexpr int kCompactVersion30 = 32;
 inline constexpr int kCompactVersion40 = 64;
 
-inline constexpr int kDatabaseExists = 3204;
-inline constexpr int kInvalidArgument = 3001;
-
 struct CompactResult {
     std::uint32_t source_pages = 0;
     std::uint32_t pages = 0;             // pages of the new file

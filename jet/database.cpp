@@ -87,7 +87,7 @@ Database::Database(std::unique_ptr<File> file, const std::string& path, int link
     std::vector<std::uint8_t> first(kJet4Layout.page_size);
     first.resize(file->read_at(0, first.data(), first.size()));
     const Header header = read_header(Bytes(first.data(), first.size()), path);
-    if (header.has_password) throw Error(kNotValidPassword, "Not a valid password.");
+    if (header.has_password) throw error(kNotValidPassword);
     pager_ = std::make_unique<Pager>(std::move(file), header);
     if (pager_->file().lockable()) {
         locks_ = std::make_shared<LockManager>(pager_->file(), path_);
@@ -114,7 +114,7 @@ const CatalogueEntry* Database::find_table(std::string_view name) const
 std::unique_ptr<Database> Database::open_link(const CatalogueEntry& entry)
 {
     if (entry.type == kObjectOdbcTable)
-        throw Error(kOdbcConnectionFailed, "ODBC--connection to '" + odbc_source(entry.connect) + "' failed.");
+        throw error(kOdbcConnectionFailed, {odbc_source(entry.connect)});
     if (link_depth_ >= kMaxLinkDepth) throw input_table_not_found(entry.name);
     const std::string target = resolve_link(entry.database, path_);
     return std::unique_ptr<Database>(new Database(File::open(target), target, link_depth_ + 1));
@@ -173,7 +173,7 @@ std::vector<std::size_t> Database::field_columns(const TableDefinition& table, c
         else
             ++missing;
     }
-    if (missing > 0) throw Error(kTooFewParameters, "Too few parameters. Expected " + std::to_string(missing) + ".");
+    if (missing > 0) throw error(kTooFewParameters, {std::to_string(missing)});
     return columns;
 }
 

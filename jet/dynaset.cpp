@@ -126,14 +126,14 @@ void Dynaset::read(int field, Value& out) const
 {
     if (field < 0 || field >= field_count()) throw item_not_found();
     if (is_eof()) throw no_current_record();
-    if (s_->deleted) throw Error(kRecordDeleted, "Record is deleted.");
+    if (s_->deleted) throw error(kRecordDeleted);
     out = s_->current[static_cast<std::size_t>(field)];
 }
 
 void Dynaset::edit()
 {
     if (is_eof()) throw no_current_record();
-    if (s_->deleted) throw Error(kRecordDeleted, "Record is deleted.");
+    if (s_->deleted) throw error(kRecordDeleted);
     if (!s_->db->writable()) throw read_only();
     s_->editing = true;
     s_->pending.clear();
@@ -142,10 +142,10 @@ void Dynaset::edit()
 void Dynaset::set_value(int field, const Value& value)
 {
     if (field < 0 || field >= field_count()) throw item_not_found();
-    if (!s_->editing) throw Error(kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    if (!s_->editing) throw error(kUpdateWithoutEdit);
     const std::size_t column = s_->columns[static_cast<std::size_t>(field)];
     const Column& c = s_->table.columns[column];
-    if (c.auto_number()) throw Error(kFieldCannotBeUpdated, "Field cannot be updated.");
+    if (c.auto_number()) throw error(kFieldCannotBeUpdated);
     for (auto& p : s_->pending)
         if (p.first == static_cast<std::size_t>(field)) {
             convert_for_column(c, value, p.second.value);
@@ -162,7 +162,7 @@ void Dynaset::set_value(int field, const Value& value)
 
 bool Dynaset::update()
 {
-    if (!s_ || !s_->editing) throw Error(kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    if (!s_ || !s_->editing) throw error(kUpdateWithoutEdit);
     State& s = *s_;
     bool written = false;
     if (!s.pending.empty()) {
@@ -189,7 +189,7 @@ bool Dynaset::update()
 
 void Dynaset::cancel_update()
 {
-    if (!s_ || !s_->editing) throw Error(kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    if (!s_ || !s_->editing) throw error(kUpdateWithoutEdit);
     s_->editing = false;
     s_->pending.clear();
 }

@@ -2,13 +2,17 @@
 #pragma once
 
 #include <exception>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace jet {
 
-// Error numbers as Jet reports them.
+// Error numbers as Jet reports them. Their texts are in one table
+// (error.cpp); an error is made from its number with error() below.
 enum ErrorNumber : int {
     kTypeMismatch = 13,
+    kInvalidArgument = 3001,
     kUpdateWithoutEdit = 3020,
     kNoCurrentRecord = 3021,
     kFileNotFound = 3024,
@@ -33,12 +37,17 @@ enum ErrorNumber : int {
     kFieldCannotBeUpdated = 3164,
     kRecordDeleted = 3167,
     kDataChanged = 3197,  // "Data has changed; operation stopped."
+    kDatabaseExists = 3204,
     kCouldNotUpdateLocked = 3218,
     kCouldNotUpdateLockedBy = 3260,
     kItemNotFound = 3265,
     kUnrecognizedFormat = 3343,
     kNumericFieldOverflow = 3349,
     kDataTypeConversion = 3421,
+    // The engine's own, for a rule of its own found broken (a fault of the
+    // engine, not of the file): far from the numbers Jet gives out, so that
+    // nobody takes it for one of Jet's.
+    kEngineInvariant = 9000,
 };
 
 class Error : public std::exception {
@@ -56,7 +65,16 @@ private:
     std::string description_;
 };
 
-// The errors that name a file or an object.
+// The error `number` with Jet's text for it. A text that names a file, an
+// object or a figure takes them from `names` (UTF-8), in the order the text
+// names them.
+Error error(ErrorNumber number, std::initializer_list<std::string_view> names = {});
+
+// A rule of the engine's own found broken: the kEngineInvariant error naming
+// `rule`. Raised through invariant() (bytes.h).
+[[noreturn]] void broken_invariant(const char* rule);
+
+// The errors raised most often.
 Error unrecognized_format(const std::string& path);
 Error needs_repair(const std::string& path);
 Error file_not_found(const std::string& path);

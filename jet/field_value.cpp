@@ -12,14 +12,9 @@ namespace jet {
 
 namespace {
 
-[[noreturn]] void conversion_error() { throw Error(kDataTypeConversion, "Data type conversion error."); }
-[[noreturn]] void overflow() { throw Error(kNumericFieldOverflow, "Numeric field overflow."); }
-[[noreturn]] void field_too_small()
-{
-    throw Error(kFieldTooSmall,
-                "The field is too small to accept the amount of data you attempted to add.  Try inserting or "
-                "pasting less data.");
-}
+[[noreturn]] void conversion_error() { throw error(kDataTypeConversion); }
+[[noreturn]] void overflow() { throw error(kNumericFieldOverflow); }
+[[noreturn]] void field_too_small() { throw error(kFieldTooSmall); }
 
 void put_le(std::vector<std::uint8_t>& out, std::uint64_t v, unsigned bytes)
 {

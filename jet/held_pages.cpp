@@ -9,7 +9,7 @@ namespace jet {
 
 namespace {
 
-[[noreturn]] void data_changed() { throw Error(kDataChanged, "Data has changed; operation stopped."); }
+[[noreturn]] void data_changed() { throw error(kDataChanged); }
 
 }  // namespace
 
@@ -133,14 +133,14 @@ void HeldPages::write_held(Held& h)
 void HeldPages::write(std::uint32_t page)
 {
     Held* h = held(page);
-    require(h != nullptr);
+    invariant(h != nullptr, "a page is written only while it is held");
     write_held(*h);
 }
 
 void HeldPages::defer(std::uint32_t page)
 {
     Held* h = held(page);
-    require(h != nullptr);
+    invariant(h != nullptr, "a page is put off only while it is held");
     if (h->deferred) return;
     h->deferred = true;
     deferred_.push_back(page);

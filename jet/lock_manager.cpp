@@ -90,7 +90,7 @@ void LockManager::take_user(const std::string& database_path)
         });
         if (!got) {
             ldb_.reset();
-            throw Error(kFileInUse, "Could not use '" + database_path + "'; file already in use.");
+            throw file_in_use(database_path);
         }
         // The last user may have deleted this lock file while we waited for
         // it: then join the one that takes its place.
@@ -103,7 +103,7 @@ void LockManager::take_user(const std::string& database_path)
         ldb_.reset();
         std::this_thread::yield();
     }
-    throw Error(kFileInUse, "Could not use '" + database_path + "'; file already in use.");
+    throw file_in_use(database_path);
 }
 
 void LockManager::give_back_user()
@@ -206,9 +206,8 @@ Error LockManager::locked_error(std::uint32_t page, bool writing)
     if (holder == 0 || holder == user_) holder = other_user();
     lock_file::Entry who;
     if (holder != 0 && lock_file::read_entry(*ldb_, holder, who))
-        return Error(kCouldNotUpdateLockedBy, std::string("Could not ") + verb + "; currently locked by user '" +
-                                                  who.user + "' on machine '" + who.machine + "'.");
-    return Error(kCouldNotUpdateLocked, std::string("Could not ") + verb + "; currently locked.");
+        return error(kCouldNotUpdateLockedBy, {verb, who.user, who.machine});
+    return error(kCouldNotUpdateLocked, {verb});
 }
 
 TableLock::TableLock(std::shared_ptr<LockManager> locks, std::uint32_t definition_page, TableLockKind kind)

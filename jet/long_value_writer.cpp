@@ -28,14 +28,14 @@ std::vector<std::uint8_t> write_long_value(Pager& pager, HeldPages& held, const 
                                            bool in_row)
 {
     if (data.empty()) return {};
-    if (data.size() > kLongValueLengthMask) throw Error(kSystemResourceExceeded, "System resource exceeded.");
+    if (data.size() > kLongValueLengthMask) throw error(kSystemResourceExceeded);
     const auto length = static_cast<std::uint32_t>(data.size());
     if (in_row) {
         std::vector<std::uint8_t> h = header(length, LongValueForm::Inline, RowPointer{});
         h.insert(h.end(), data.begin(), data.end());
         return h;
     }
-    if (column.long_value_owned_map.raw() == 0) throw Error(kSystemResourceExceeded, "System resource exceeded.");
+    if (column.long_value_owned_map.raw() == 0) throw error(kSystemResourceExceeded);
     const PageMaps maps{column.long_value_owned_map, column.long_value_free_map};
     // A page keeps 4 bytes spare, as Access leaves them.
     const std::size_t single = max_row_size(pager.layout()) - 4;

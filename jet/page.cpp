@@ -117,7 +117,7 @@ void Pager::read_page(std::uint32_t number, std::vector<std::uint8_t>& out) { re
 
 void Pager::write_page(std::uint32_t number, const std::vector<std::uint8_t>& page)
 {
-    require(page.size() == layout_->page_size);
+    invariant(page.size() == layout_->page_size, "only whole pages are written");
     cache_.erase(number);
     const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
     bool ok;

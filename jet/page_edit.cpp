@@ -120,7 +120,7 @@ bool PageEditor::can_add(std::size_t length) const
 
 unsigned PageEditor::add_row(Bytes bytes, std::uint16_t flags)
 {
-    require(can_add(bytes.size()));
+    invariant(can_add(bytes.size()), "a row is added only to a page with room for it");
     const unsigned n = slot_count();
     const std::size_t start = lowest_start() - bytes.size();
     if (!bytes.empty()) std::memcpy(page_.data() + start, bytes.data(), bytes.size());

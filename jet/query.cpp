@@ -9,14 +9,9 @@ namespace jet {
 
 namespace {
 
-[[noreturn]] void select_error()
-{
-    throw Error(kSelectSyntax,
-                "The SELECT statement includes a reserved word or an argument name that is misspelled or "
-                "missing, or the punctuation is incorrect.");
-}
+[[noreturn]] void select_error() { throw error(kSelectSyntax); }
 
-[[noreturn]] void from_error() { throw Error(kFromClauseSyntax, "Syntax error in FROM clause."); }
+[[noreturn]] void from_error() { throw error(kFromClauseSyntax); }
 
 struct Token {
     enum Kind { End, Word, Name, Number, Comma, Star, Semicolon, Other } kind = End;
@@ -37,9 +32,7 @@ public:
             const std::size_t close = s_.find(']', pos_ + 1);
             const std::size_t open = s_.find('[', pos_ + 1);
             if (close == std::string_view::npos || open < close)
-                throw Error(kInvalidBracketing, "Invalid bracketing of name '" +
-                                                    std::string(s_.substr(pos_, std::min(close, open) - pos_)) +
-                                                    "'.");
+                throw error(kInvalidBracketing, {s_.substr(pos_, std::min(close, open) - pos_)});
             t.kind = Token::Name;
             t.text = std::string(s_.substr(pos_ + 1, close - pos_ - 1));
             pos_ = close + 1;
@@ -89,8 +82,7 @@ SelectQuery parse_query(std::string_view sql)
     SelectQuery q;
     Token t = lex.next();
     if (!is_keyword(t, "SELECT"))
-        throw Error(kInvalidStatement,
-                    "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.");
+        throw error(kInvalidStatement);
     t = lex.next();
     if (is_keyword(t, "TOP")) {
         t = lex.next();
@@ -131,7 +123,7 @@ SelectQuery parse_query(std::string_view sql)
     if (t.kind == Token::Semicolon) {
         t = lex.next();
         if (t.kind != Token::End)
-            throw Error(kCharactersAfterEnd, "Characters found after end of SQL statement.");
+            throw error(kCharactersAfterEnd);
     } else if (t.kind != Token::End) {
         from_error();
     }

@@ -13,7 +13,7 @@ namespace jet {
 
 namespace {
 
-[[noreturn]] void record_deleted() { throw Error(kRecordDeleted, "Record is deleted."); }
+[[noreturn]] void record_deleted() { throw error(kRecordDeleted); }
 
 void put32(std::uint8_t* p, std::uint32_t v)
 {
@@ -100,13 +100,13 @@ bool RecordWriter::change(RowPointer at, const std::vector<FieldChange>& changes
         held_.defer(where.page);
         return false;
     }
-    if (overtaken) throw Error(kDataChanged, "Data has changed; operation stopped.");
+    if (overtaken) throw error(kDataChanged);
 
     if (table_.table_type != 'N') throw read_only();  // the catalogue is the engine's own
     for (const FieldChange* ch : changed_) {
         const Column& c = table_.columns[ch->column];
         if (!c.real_indexes.empty())
-            throw Error(kFieldNotUpdatable, "Cannot update '" + c.name + "'; field not updateable.");
+            throw error(kFieldNotUpdatable, {c.name});
     }
 
     const std::vector<std::uint8_t> packed = new_row(row, changed_);
@@ -142,8 +142,7 @@ std::vector<std::uint8_t> RecordWriter::new_row(Bytes old, const std::vector<con
         } else {
             encode_fixed(c, v, data[i]);  // numbers by their type; binary and GUID values as they are
             if (!c.fixed() && data[i].size() > c.length)
-                throw Error(kFieldTooSmall, "The field is too small to accept the amount of data you attempted to "
-                                            "add.  Try inserting or pasting less data.");
+                throw error(kFieldTooSmall);
         }
     }
     for (;;) {
@@ -188,7 +187,7 @@ void RecordWriter::place(RowPointer at, const Located& where, const std::vector<
     if (header.size() >= 4) {
         std::memcpy(header.data(), pointer, 4);
     } else if (!home.replace_row(at.row, Bytes(pointer, 4))) {
-        throw Error(kRecordTooLarge, "Record is too large.");
+        throw error(kRecordTooLarge);
     }
     home.set_flags(at.row, kSlotOverflowHeader);
     held_.write(at.page);

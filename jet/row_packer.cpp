@@ -9,7 +9,7 @@ namespace jet {
 
 namespace {
 
-[[noreturn]] void too_large() { throw Error(kRecordTooLarge, "Record is too large."); }
+[[noreturn]] void too_large() { throw error(kRecordTooLarge); }
 
 struct Parts {
     std::size_t ncols = 0;

@@ -32,7 +32,7 @@ std::span<std::uint8_t> map_row(HeldPages& held, const Layout& layout, RowPointe
     return page.row(at.row);
 }
 
-[[noreturn]] void resource_exceeded() { throw Error(kSystemResourceExceeded, "System resource exceeded."); }
+[[noreturn]] void resource_exceeded() { throw error(kSystemResourceExceeded); }
 
 RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const PageMaps& maps, Bytes row,
                        std::uint16_t flags)

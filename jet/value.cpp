@@ -10,10 +10,7 @@ namespace jet {
 
 namespace {
 
-[[noreturn]] void mismatch()
-{
-    throw Error(kTypeMismatch, "Type mismatch.");
-}
+[[noreturn]] void mismatch() { throw error(kTypeMismatch); }
 
 // Decimal digits of a magnitude of 32-bit words, most significant word first.
 std::string magnitude_digits(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2)

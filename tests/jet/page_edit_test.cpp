@@ -1,5 +1,6 @@
 // Changing rows on a data page built here byte by byte, and rows laid out
 // again by the packer and split back by the reader.
+#include "fixture.h"
 #include "jet/error.h"
 #include "jet/page_edit.h"
 #include "jet/row.h"
@@ -79,6 +80,19 @@ TEST(PageEditor, ARowThatDoesNotFitChangesNothing)
     EXPECT_TRUE(e.can_add(e.free_space() - 2));
     ASSERT_TRUE(e.replace_row(3, std::vector<std::uint8_t>(4 + e.free_space(), 'y')));
     EXPECT_EQ(e.free_space(), 0u);
+}
+
+// A row the page has no room for is the caller's fault: it is reported as a
+// broken rule of the engine, never as a damaged database.
+TEST(PageEditor, ARowWithoutRoomIsTheEnginesFaultNotDamage)
+{
+    std::vector<std::uint8_t> page = sample_page();
+    jet::PageEditor e(page, jet::kJet4Layout);
+    const std::vector<std::uint8_t> row(e.free_space() - 1, 'x');
+    const jet::Error err = jettest::error_of([&] { e.add_row(row, 0); });
+    EXPECT_EQ(err.number(), jet::kEngineInvariant);
+    EXPECT_NE(err.description().find("a row is added only to a page with room for it"), std::string::npos)
+        << err.description();
 }
 
 TEST(PageEditor, RefusesAPageWhoseRowsOverlap)
