@@ -46,6 +46,27 @@ inline std::uint64_t le64(const std::uint8_t* p)
     return static_cast<std::uint64_t>(le32(p)) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
 }
 
+// Writes of the same numbers, for bytes the caller has sized.
+inline void put16(std::uint8_t* p, std::size_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void put32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Index keys and the row pointers inside index entries are big-endian.
+inline std::uint32_t be32(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+inline void put_be32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+
 // Checked reads at an offset into a span.
 inline std::uint8_t u8_at(Bytes b, std::size_t off)
 {

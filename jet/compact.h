@@ -11,12 +11,16 @@
 //
 // A source the rebuild does not carry over (an index entry naming no live
 // row, an index page that would no longer hold its entries once renumbered,
-// ...) is compacted keeping every page number and row slot instead: inside
-// each data page the dead rows are dropped and the live ones packed again,
-// an overflowed row is brought back into its original slot when that page
-// has room for it, pages left with no live row leave their usage maps and
-// become free, free pages are zeroed and those at the end are left out.
+// ...) is compacted keeping every page number and row slot instead
+// (compact_keep.h): inside each data page the dead rows are dropped and the
+// live ones packed again, pages left with no live row become free, free
+// pages are zeroed and those at the end are left out.
+//
+// The entry, below, holds the source for exclusive use, checks the options,
+// writes the copy under a name of its own and reads it back.
 #pragma once
+
+#include "jet/compact_result.h"
 
 #include <cstdint>
 #include <functional>
@@ -34,14 +38,6 @@ inline constexpr int kCompactVersion20 = 16;
 inline constexpr int kCompactVersion30 = 32;
 inline constexpr int kCompactVersion40 = 64;
 
-struct CompactResult {
-    std::uint32_t source_pages = 0;
-    std::uint32_t pages = 0;             // pages of the new file
-    std::uint32_t rows_reclaimed = 0;    // deleted and orphaned rows whose bytes went
-    std::uint32_t rows_brought_home = 0; // overflowed rows stored whole again
-    std::uint32_t pages_freed = 0;       // pages the copy does without
-    bool renumbered = false;             // rebuilt with dense page numbers (else every page kept its number)
-};
 
 // Writes the compacted copy of `source` to `destination` (UTF-8 paths),
 // which must not exist. `locale` is a connect-style text such as

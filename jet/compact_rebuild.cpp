@@ -1,16 +1,12 @@
 #include "jet/compact_rebuild.h"
 
 #include "jet/bytes.h"
-#include "jet/catalogue.h"
-#include "jet/cursor.h"
-#include "jet/error.h"
+#include "jet/compact_tables.h"
 #include "jet/long_value.h"
 #include "jet/page_edit.h"
 #include "jet/row.h"
 #include "jet/table_definition.h"
-#include "jet/table_scan.h"
 #include "jet/usage_map.h"
-#include "jet/value.h"
 
 #include <algorithm>
 #include <deque>
@@ -26,34 +22,11 @@ namespace {
 
 using PageBytes = std::vector<std::uint8_t>;
 
-constexpr std::int16_t kObjectLocalTable = 1;
-constexpr RowPointer kGlobalMap{1, 0};
 // A page with less room than this is left out of its free-space map: an
 // insert would hardly ever fit there.
 constexpr std::size_t kRoomWorthListing = 64;
 
 [[noreturn]] void unsupported() { throw Unsupported{}; }
-
-void put32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-void put16(std::uint8_t* p, std::size_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-std::uint32_t be32(const std::uint8_t* p)
-{
-    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
-
-void put_be32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
-}
 
 // Where the fields of an index page lie.
 struct IndexLayout {
@@ -121,37 +94,6 @@ void store_index_entries(PageBytes& page, const IndexLayout& x, const std::vecto
     require(free + old_end >= at);
     put16(page.data() + 2, free + old_end - at);
 }
-
-// Offsets inside a logical table definition of the parts that hold page
-// and row references.
-struct DefinitionOffsets {
-    std::size_t real_indexes = 0;
-    std::size_t long_values = 0;
-};
-
-std::size_t skip_name(Bytes b, std::size_t at, const Layout& l)
-{
-    return l.jet4() ? at + 2 + u16_at(b, at) : at + 1 + u8_at(b, at);
-}
-
-DefinitionOffsets definition_offsets(Bytes b, const Layout& l)
-{
-    const std::uint16_t num_cols = u16_at(b, l.tdef_num_cols);
-    const std::uint32_t num_idx = u32_at(b, l.tdef_num_idx);
-    const std::uint32_t num_real_idx = u32_at(b, l.tdef_num_real_idx);
-    require(num_real_idx <= b.size() / l.real_index_size && num_idx <= b.size() / l.logical_index_size);
-    std::size_t at = l.tdef_variable_part + std::size_t{num_real_idx} * l.index_stats_size +
-                     std::size_t{num_cols} * l.column_size;
-    for (std::uint16_t i = 0; i < num_cols; ++i) at = skip_name(b, at, l);
-    DefinitionOffsets o;
-    o.real_indexes = at;
-    at += std::size_t{num_real_idx} * l.real_index_size + std::size_t{num_idx} * l.logical_index_size;
-    for (std::uint32_t i = 0; i < num_idx; ++i) at = skip_name(b, at, l);
-    o.long_values = at;
-    require(at <= b.size());
-    return o;
-}
-
 
 // Rows laid into new data pages of one owner, one page after another.
 struct Packer {
@@ -493,38 +435,15 @@ private:
     // its bitmap, otherwise a reference map with new bitmap pages.
     PageBytes map_row(std::size_t length, const std::set<std::uint32_t>& pages)
     {
-        if (length < 5) unsupported();
         PageBytes row(length, 0);
-        const std::uint32_t first = pages.empty() ? 0 : *pages.begin() & ~7u;
-        if (pages.empty() || *pages.rbegin() - first < (length - 5) * 8) {
-            put32(row.data() + 1, first);
-            for (const std::uint32_t p : pages) row[5 + (p - first) / 8] |= static_cast<std::uint8_t>(1u << ((p - first) % 8));
-            return row;
-        }
-        row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
-        const std::uint32_t per_page = (l_.page_size - 4) * 8;
-        for (const std::uint32_t p : pages) {
-            const std::size_t j = p / per_page;
-            if (1 + 4 * (j + 1) > length) unsupported();
-            std::uint32_t bitmap = le32(row.data() + 1 + 4 * j);
-            if (bitmap == 0) {
-                bitmap = allocate();
-                out_[bitmap] = bitmap_page();
-                put32(row.data() + 1 + 4 * j, bitmap);
-            }
-            const std::uint32_t bit = p % per_page;
-            out_[bitmap][4 + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8));
-        }
+        const std::vector<std::uint32_t> listed(pages.begin(), pages.end());
+        std::optional<BitmapPages> bitmaps = build_usage_map(row, listed, page_size(), [&] { return allocate(); });
+        if (!bitmaps) unsupported();
+        for (auto& [number, bytes] : *bitmaps) out_[number] = std::move(bytes);
         return row;
     }
 
-    PageBytes bitmap_page() const
-    {
-        PageBytes page(l_.page_size, 0);
-        page[0] = kPageUsageMap;
-        page[1] = 0x01;
-        return page;
-    }
+    std::uint32_t page_size() const { return static_cast<std::uint32_t>(l_.page_size); }
 
     // Every map row the tables use, written afresh: those on the global
     // map's page in place, the others packed into new pages.
@@ -550,22 +469,17 @@ private:
     // The definition with its maps, index roots and chain renumbered.
     void write_definition(const TableJob& t)
     {
-        PageBytes logical;
-        for (const std::uint32_t p : t.chain) {
-            const Bytes b = pager_.page(p).bytes();
-            logical.insert(logical.end(), b.begin() + (logical.empty() ? 0 : 8), b.end());
-        }
+        PageBytes logical = logical_table_definition(pager_, t.page);
         const Bytes b(logical.data(), logical.size());
-        const DefinitionOffsets o = definition_offsets(b, l_);
         put32(logical.data() + l_.tdef_owned_map, new_map(t.def.owned_map));
         put32(logical.data() + l_.tdef_free_map, new_map(t.def.free_map));
         for (std::size_t i = 0; i < t.def.real_indexes.size(); ++i) {
-            std::uint8_t* d = logical.data() + o.real_indexes + i * l_.real_index_size;
-            require(o.real_indexes + (i + 1) * l_.real_index_size <= logical.size());
+            std::uint8_t* d = logical.data() + t.def.real_index_offset + i * l_.real_index_size;
+            require(t.def.real_index_offset + (i + 1) * l_.real_index_size <= logical.size());
             put32(d + (l_.jet4() ? 34 : 30), new_map(t.def.real_indexes[i].usage_map));
             put32(d + (l_.jet4() ? 38 : 34), t.roots[i]);
         }
-        for (std::size_t at = o.long_values; u16_at(b, at) != 0xFFFF; at += 10) {
+        for (std::size_t at = t.def.long_value_offset; u16_at(b, at) != 0xFFFF; at += 10) {
             require(at + 10 <= logical.size());
             put32(logical.data() + at + 2, new_map(RowPointer::from(le32(logical.data() + at + 2))));
             put32(logical.data() + at + 6, new_map(RowPointer::from(le32(logical.data() + at + 6))));
@@ -588,38 +502,15 @@ private:
     // their numbers.
     void write_global_map()
     {
-        const std::span<std::uint8_t> row = placed_row(kGlobalMap);
-        require(row.size() >= 5);
-        const auto is_free = [&](std::uint64_t p) { return p >= out_.size() || (p >= 2 && !taken_[p]); };
-        if (row[0] == static_cast<std::uint8_t>(UsageMapType::Inline)) {
-            const std::uint32_t first = le32(row.data() + 1);
-            const std::uint64_t bits = (row.size() - 5) * 8;
-            if (first <= 2 && first + bits >= out_.size()) {
-                for (std::uint64_t i = 0; i < bits; ++i) {
-                    const std::uint8_t bit = static_cast<std::uint8_t>(1u << (i % 8));
-                    row[5 + i / 8] = static_cast<std::uint8_t>(is_free(first + i) ? row[5 + i / 8] | bit : row[5 + i / 8] & ~bit);
-                }
-                return;
-            }
-        }
-        // A reference map, with bitmap pages enough for the whole file
-        // (they count among its pages).
-        const std::uint32_t per_page = (l_.page_size - 4) * 8;
-        std::vector<std::uint32_t> bitmaps;
-        while (std::uint64_t{bitmaps.size()} * per_page < out_.size()) {
-            if (1 + 4 * (bitmaps.size() + 1) > row.size()) unsupported();
-            bitmaps.push_back(allocate());
-        }
-        const std::span<std::uint8_t> again = placed_row(kGlobalMap);
-        std::fill(again.begin(), again.end(), std::uint8_t{0});
-        again[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
-        for (std::size_t j = 0; j < bitmaps.size(); ++j) {
-            PageBytes page = bitmap_page();
-            for (std::uint32_t i = 0; i < per_page; ++i)
-                if (is_free(std::uint64_t{j} * per_page + i)) page[4 + i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
-            out_[bitmaps[j]] = std::move(page);
-            put32(again.data() + 1 + 4 * j, bitmaps[j]);
-        }
+        const std::span<std::uint8_t> placed = placed_row(kGlobalMap);
+        PageBytes row(placed.begin(), placed.end());
+        // Page 0 and the global map's own page are never free.
+        std::optional<BitmapPages> bitmaps =
+            build_free_map(row, static_cast<std::uint32_t>(out_.size()), 2,
+                           [&](std::uint32_t p) { return taken_[p] != 0; }, page_size(), [&] { return allocate(); });
+        if (!bitmaps) unsupported();
+        for (auto& [number, bytes] : *bitmaps) out_[number] = std::move(bytes);
+        std::ranges::copy(row, placed_row(kGlobalMap).begin());
     }
 
     struct MapPlan {
@@ -645,96 +536,9 @@ private:
 
 }  // namespace
 
-std::vector<std::uint32_t> table_pages(Pager& pager)
-{
-    const TableDefinition objects = read_table_definition(pager, kCatalogPage);
-    std::vector<std::size_t> columns;
-    for (const char* name : {"Id", "Type"}) {
-        const Column* c = objects.find(name);
-        require(c != nullptr);
-        columns.push_back(static_cast<std::size_t>(c - objects.columns.data()));
-    }
-    Snapshot rows = read_snapshot(pager, objects, columns, UINT64_MAX);
-    std::vector<std::uint32_t> out{kCatalogPage};
-    for (; !rows.is_eof(); rows.move_next()) {
-        const Value id = rows.value(0);
-        const Value type = rows.value(1);
-        if (id.kind() != ValueKind::Long || type.kind() != ValueKind::Integer) continue;
-        if (type.integer() != kObjectLocalTable) continue;
-        const std::uint32_t page = static_cast<std::uint32_t>(id.long_integer()) & 0x00FFFFFFu;
-        if (page < 3 || page >= pager.page_count() || pager.page(page).type() != kPageTableDefinition) continue;
-        if (std::find(out.begin(), out.end(), page) == out.end()) out.push_back(page);
-    }
-    return out;
-}
-
 std::vector<std::vector<std::uint8_t>> rebuild(Pager& pager, CompactResult& result)
 {
     return Rebuilder(pager, result).run();
-}
-
-namespace {
-
-// A row with the long-value pointers of its memo and OLE columns zeroed,
-// and those values as they read.
-struct ComparableRow {
-    std::vector<std::uint8_t> bytes;
-    std::vector<std::vector<std::uint8_t>> long_values;
-};
-
-ComparableRow comparable(Pager& pager, RowSplitter& splitter, const std::vector<std::size_t>& long_columns,
-                         std::vector<RowCell>& cells, Bytes row)
-{
-    ComparableRow out{std::vector<std::uint8_t>(row.begin(), row.end()), {}};
-    if (long_columns.empty()) return out;
-    splitter.split(row, cells);
-    for (const std::size_t c : long_columns) {
-        const RowCell& cell = cells[c];
-        if (!cell.present || cell.data.size() < kLongValueHeaderSize) continue;
-        std::fill_n(out.bytes.begin() + (cell.data.data() - row.data()) + 4, 4, std::uint8_t{0});
-        out.long_values.emplace_back();
-        read_long_value(pager, cell.data, out.long_values.back());
-    }
-    return out;
-}
-
-}  // namespace
-
-bool reads_alike(Pager& source, Pager& copy)
-{
-    try {
-        const std::vector<std::uint32_t> tables = table_pages(source);
-        if (table_pages(copy) != tables) return false;
-        std::vector<RowCell> cells;
-        for (const std::uint32_t page : tables) {
-            const TableDefinition a = read_table_definition(source, page);
-            const TableDefinition b = read_table_definition(copy, page);
-            if (a.columns.size() != b.columns.size() || a.real_indexes.size() != b.real_indexes.size()) return false;
-            std::vector<std::size_t> long_columns;
-            for (std::size_t i = 0; i < a.columns.size(); ++i)
-                if (a.columns[i].long_value()) long_columns.push_back(i);
-            RowSplitter split_a(a, source.layout()), split_b(b, copy.layout());
-            std::vector<ComparableRow> rows;
-            scan_rows(source, a, [&](Bytes row) {
-                rows.push_back(comparable(source, split_a, long_columns, cells, row));
-                return true;
-            });
-            std::size_t at = 0;
-            bool alike = true;
-            scan_rows(copy, b, [&](Bytes row) {
-                const ComparableRow mine = comparable(copy, split_b, long_columns, cells, row);
-                alike = at < rows.size() && mine.bytes == rows[at].bytes && mine.long_values == rows[at].long_values;
-                ++at;
-                return alike;
-            });
-            if (!alike || at != rows.size()) return false;
-        }
-        return true;
-    } catch (const Corrupt&) {
-        return false;
-    } catch (const Error&) {
-        return false;
-    }
 }
 
 }  // namespace jet::compaction

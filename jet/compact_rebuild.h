@@ -19,7 +19,7 @@
 // row pointer) stay sorted without any key being re-encoded.
 #pragma once
 
-#include "jet/compact.h"
+#include "jet/compact_result.h"
 #include "jet/page.h"
 
 #include <cstdint>
@@ -29,21 +29,11 @@ namespace jet::compaction {
 
 // The rebuild met a layout it does not carry over (an index page that would
 // no longer hold its entries, an index entry naming no live row, ...). The
-// caller falls back to the page-keeping compaction.
+// caller falls back to the page-keeping compaction (compact_keep.h).
 struct Unsupported {};
 
 // The pages of the new file, decoded, page 0 as read. Throws Corrupt on
 // damage and Unsupported as above; `result` gets the figures.
 std::vector<std::vector<std::uint8_t>> rebuild(Pager& pager, CompactResult& result);
-
-// The definition pages of every local table in the catalogue, the
-// catalogue's own first; entries that name no definition page are left out.
-std::vector<std::uint32_t> table_pages(Pager& pager);
-
-// Whether every table of `copy` reads as in `source`: the same tables, and
-// the same rows in the same order, byte for byte but for where their long
-// values lie, with the same long values. The rebuilt image is read back so
-// before it is written.
-bool reads_alike(Pager& source, Pager& copy);
 
 }  // namespace jet::compaction

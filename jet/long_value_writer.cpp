@@ -9,11 +9,6 @@ namespace jet {
 
 namespace {
 
-void put32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 std::vector<std::uint8_t> header(std::uint32_t length, LongValueForm form, RowPointer first)
 {
     std::vector<std::uint8_t> h(kLongValueHeaderSize, 0);

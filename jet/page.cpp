@@ -15,11 +15,7 @@ constexpr std::uint32_t kReadAhead = 16;
 
 void apply_page_key(std::uint32_t page_key, std::uint32_t number, std::vector<std::uint8_t>& data)
 {
-    if (page_key == 0 || number == 0) return;
-    const std::uint32_t k = page_key ^ number;
-    const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
-                                 static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
-    rc4_apply(key, 4, data.data(), data.size());
+    jet::apply_page_key(page_key, number, data.data(), data.size());
 }
 }  // namespace
 

@@ -15,6 +15,11 @@ namespace jet {
 
 // Row numbers are one byte; 255 slots at most.
 inline constexpr unsigned kMaxRowsPerPage = 255;
+// The format gives 255 as the most row slots a page holds, and a writer
+// adds a row only to a page with fewer. A reader takes every row number the
+// byte can name, one more, so that a page another writer filled to the
+// byte's limit still reads; the two limits move together.
+static_assert(kMaxSlots == kMaxRowsPerPage + 1, "a page read holds at most one slot more than a writer makes");
 
 class PageEditor {
 public:

@@ -23,4 +23,13 @@ void rc4_apply(const std::uint8_t* key, std::size_t key_size, std::uint8_t* data
     }
 }
 
+void apply_page_key(std::uint32_t page_key, std::uint32_t number, std::uint8_t* data, std::size_t size)
+{
+    if (page_key == 0 || number == 0) return;
+    const std::uint32_t k = page_key ^ number;
+    const std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
+                                 static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
+    rc4_apply(key, 4, data, size);
+}
+
 }  // namespace jet

@@ -1,5 +1,6 @@
 #include "jet/record_writer.h"
 
+#include "jet/bytes.h"
 #include "jet/error.h"
 #include "jet/field_value.h"
 #include "jet/long_value_writer.h"
@@ -14,11 +15,6 @@ namespace jet {
 namespace {
 
 [[noreturn]] void record_deleted() { throw error(kRecordDeleted); }
-
-void put32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 }  // namespace
 

@@ -18,16 +18,16 @@ struct Parts {
     std::vector<std::uint8_t> mask;
 };
 
-void put16(std::vector<std::uint8_t>& out, std::size_t v)
+void append16(std::vector<std::uint8_t>& out, std::size_t v)
 {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    out.resize(out.size() + 2);
+    put16(out.data() + out.size() - 2, v);
 }
 
 std::vector<std::uint8_t> pack_jet4(const Parts& p, bool has_var)
 {
     std::vector<std::uint8_t> out;
-    put16(out, p.ncols);
+    append16(out, p.ncols);
     out.insert(out.end(), p.fixed.begin(), p.fixed.end());
     if (has_var) {
         std::vector<std::size_t> starts;
@@ -35,9 +35,9 @@ std::vector<std::uint8_t> pack_jet4(const Parts& p, bool has_var)
             starts.push_back(out.size());
             out.insert(out.end(), v.begin(), v.end());
         }
-        put16(out, out.size());  // end of the variable data
-        for (std::size_t k = p.var.size(); k-- > 0;) put16(out, starts[k]);
-        put16(out, p.var.size());
+        append16(out, out.size());  // end of the variable data
+        for (std::size_t k = p.var.size(); k-- > 0;) append16(out, starts[k]);
+        append16(out, p.var.size());
     }
     out.insert(out.end(), p.mask.begin(), p.mask.end());
     return out;

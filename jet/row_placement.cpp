@@ -10,9 +10,6 @@ namespace jet {
 
 namespace {
 
-// The global map of free pages: page 1, row 0; a set bit means free.
-constexpr RowPointer kGlobalMap{1, 0};
-
 // A free-space hint read without the write lock: whether the page may take the row.
 bool may_fit(Pager& pager, std::uint32_t number, std::uint32_t owner, std::size_t length)
 {

@@ -11,23 +11,6 @@ namespace {
 
 constexpr std::uint32_t kTdefMagic = 0x0659;
 
-// The whole first page followed by bytes 8.. of each continuation page.
-std::vector<std::uint8_t> logical_tdef(Pager& pager, std::uint32_t first)
-{
-    std::vector<std::uint8_t> out;
-    std::unordered_set<std::uint32_t> seen;
-    std::uint32_t next = first;
-    while (next != 0) {
-        require(seen.insert(next).second);
-        const Page page = pager.page(next);
-        const Bytes b = page.bytes();
-        require(b[0] == kPageTableDefinition && b[1] == 0x01);
-        out.insert(out.end(), b.begin() + (out.empty() ? 0 : 8), b.end());
-        next = le32(b.data() + 4);
-    }
-    return out;
-}
-
 std::string read_name(Bytes b, std::size_t& at, const Layout& l, std::uint16_t code_page)
 {
     std::u16string text;
@@ -81,33 +64,13 @@ const Column* TableDefinition::find(std::string_view name) const
     return nullptr;
 }
 
-TableDefinition read_table_definition(Pager& pager, std::uint32_t page)
+namespace {
+
+// The column descriptors after the index statistics, then the column names,
+// from `at`, which is left past the names. The columns end in field order.
+void read_columns(Pager& pager, Bytes b, std::uint16_t num_cols, std::size_t& at, TableDefinition& t)
 {
     const Layout& l = pager.layout();
-    const std::vector<std::uint8_t> buffer = logical_tdef(pager, page);
-    const Bytes b(buffer.data(), buffer.size());
-    if (l.jet4()) require(u32_at(b, 12) == kTdefMagic);
-
-    TableDefinition t;
-    t.page = page;
-    t.version = l.version;
-    t.row_count = u32_at(b, l.tdef_row_count);
-    t.last_autonumber = u32_at(b, l.tdef_autonumber);
-    t.table_type = u8_at(b, l.tdef_table_type);
-    t.max_cols = u16_at(b, l.tdef_max_cols);
-    t.var_slots = u16_at(b, l.tdef_var_slots);
-    const std::uint16_t num_cols = u16_at(b, l.tdef_num_cols);
-    const std::uint32_t num_idx = u32_at(b, l.tdef_num_idx);
-    const std::uint32_t num_real_idx = u32_at(b, l.tdef_num_real_idx);
-    t.owned_map = RowPointer::from(u32_at(b, l.tdef_owned_map));
-    t.free_map = RowPointer::from(u32_at(b, l.tdef_free_map));
-
-    // Counts are bounded by the bytes they need, so nothing below allocates
-    // more than the definition's own size allows.
-    require(num_real_idx <= b.size() / l.real_index_size && num_idx <= b.size() / l.logical_index_size);
-    require(num_cols <= kMaxColumns && num_cols <= b.size() / l.column_size);
-
-    std::size_t at = l.tdef_variable_part + std::size_t{num_real_idx} * l.index_stats_size;
     const std::size_t descriptors = at;
     at += std::size_t{num_cols} * l.column_size;
     require(at <= b.size());
@@ -135,6 +98,19 @@ TableDefinition read_table_definition(Pager& pager, std::uint32_t page)
     }
     for (Column& c : t.columns) c.name = read_name(b, at, l, pager.header().code_page);
 
+    std::sort(t.columns.begin(), t.columns.end(),
+              [](const Column& a, const Column& c) { return a.number < c.number; });
+    for (std::size_t i = 1; i < t.columns.size(); ++i) require(t.columns[i - 1].number != t.columns[i].number);
+}
+
+// The real indexes, then the logical ones and their names, from `at`, which
+// is left past the names; each column learns the real indexes whose key
+// holds it.
+void read_indexes(Pager& pager, Bytes b, std::uint32_t num_real_idx, std::uint32_t num_idx, std::size_t& at,
+                  TableDefinition& t)
+{
+    const Layout& l = pager.layout();
+    t.real_index_offset = at;
     t.real_indexes.resize(num_real_idx);
     for (RealIndex& r : t.real_indexes) {
         const Bytes d = sub(b, at, l.real_index_size);
@@ -159,16 +135,16 @@ TableDefinition read_table_definition(Pager& pager, std::uint32_t page)
     }
     for (LogicalIndex& x : t.indexes) x.name = read_name(b, at, l, pager.header().code_page);
 
-    std::sort(t.columns.begin(), t.columns.end(),
-              [](const Column& a, const Column& c) { return a.number < c.number; });
-    for (std::size_t i = 1; i < t.columns.size(); ++i) require(t.columns[i - 1].number != t.columns[i].number);
-
     for (std::uint32_t r = 0; r < t.real_indexes.size(); ++r)
         for (const IndexColumn& ic : t.real_indexes[r].columns)
             for (Column& c : t.columns)
                 if (c.number == ic.number) c.real_indexes.push_back(r);
+}
 
-    // Long-value columns: their own usage maps, up to the 0xFFFF end mark.
+// Long-value columns: their own usage maps, from `at` up to the 0xFFFF end mark.
+void read_long_value_maps(Bytes b, std::size_t at, TableDefinition& t)
+{
+    t.long_value_offset = at;
     for (;;) {
         const std::uint16_t number = u16_at(b, at);
         if (number == 0xFFFF) break;
@@ -181,6 +157,56 @@ TableDefinition read_table_definition(Pager& pager, std::uint32_t page)
             }
         at += 10;
     }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> logical_table_definition(Pager& pager, std::uint32_t first)
+{
+    std::vector<std::uint8_t> out;
+    std::unordered_set<std::uint32_t> seen;
+    std::uint32_t next = first;
+    while (next != 0) {
+        require(seen.insert(next).second);
+        const Page page = pager.page(next);
+        const Bytes b = page.bytes();
+        require(b[0] == kPageTableDefinition && b[1] == 0x01);
+        out.insert(out.end(), b.begin() + (out.empty() ? 0 : 8), b.end());
+        next = le32(b.data() + 4);
+    }
+    return out;
+}
+
+TableDefinition read_table_definition(Pager& pager, std::uint32_t page)
+{
+    const Layout& l = pager.layout();
+    const std::vector<std::uint8_t> buffer = logical_table_definition(pager, page);
+    const Bytes b(buffer.data(), buffer.size());
+    if (l.jet4()) require(u32_at(b, 12) == kTdefMagic);
+
+    TableDefinition t;
+    t.page = page;
+    t.version = l.version;
+    t.row_count = u32_at(b, l.tdef_row_count);
+    t.last_autonumber = u32_at(b, l.tdef_autonumber);
+    t.table_type = u8_at(b, l.tdef_table_type);
+    t.max_cols = u16_at(b, l.tdef_max_cols);
+    t.var_slots = u16_at(b, l.tdef_var_slots);
+    const std::uint16_t num_cols = u16_at(b, l.tdef_num_cols);
+    const std::uint32_t num_idx = u32_at(b, l.tdef_num_idx);
+    const std::uint32_t num_real_idx = u32_at(b, l.tdef_num_real_idx);
+    t.owned_map = RowPointer::from(u32_at(b, l.tdef_owned_map));
+    t.free_map = RowPointer::from(u32_at(b, l.tdef_free_map));
+
+    // Counts are bounded by the bytes they need, so nothing below allocates
+    // more than the definition's own size allows.
+    require(num_real_idx <= b.size() / l.real_index_size && num_idx <= b.size() / l.logical_index_size);
+    require(num_cols <= kMaxColumns && num_cols <= b.size() / l.column_size);
+
+    std::size_t at = l.tdef_variable_part + std::size_t{num_real_idx} * l.index_stats_size;
+    read_columns(pager, b, num_cols, at, t);
+    read_indexes(pager, b, num_real_idx, num_idx, at, t);
+    read_long_value_maps(b, at, t);
     return t;
 }
 

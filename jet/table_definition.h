@@ -114,6 +114,11 @@ struct TableDefinition {
     std::vector<Column> columns;  // field order: by column number
     std::vector<RealIndex> real_indexes;
     std::vector<LogicalIndex> indexes;
+    // Where the parts that hold page and row references begin in the
+    // logical definition (for a writer that renumbers them): the real
+    // indexes' entries, and the long-value columns' map entries.
+    std::size_t real_index_offset = 0;
+    std::size_t long_value_offset = 0;
 
     // The column of that name (compared without regard to case), or null.
     const Column* find(std::string_view name) const;
@@ -121,5 +126,9 @@ struct TableDefinition {
 
 // Reads the table definition whose first page is `page`.
 TableDefinition read_table_definition(Pager& pager, std::uint32_t page);
+
+// The definition as one run of bytes: the whole first page, then bytes 8..
+// of each further page of its chain.
+std::vector<std::uint8_t> logical_table_definition(Pager& pager, std::uint32_t page);
 
 }  // namespace jet

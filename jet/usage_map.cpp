@@ -6,6 +6,20 @@ namespace jet {
 
 namespace {
 
+// The pages one bitmap page of a reference map covers: its bytes after the
+// 4-byte page header, a bit each.
+std::uint64_t pages_per_bitmap(std::uint32_t page_size) { return (static_cast<std::uint64_t>(page_size) - 4) * 8; }
+
+// A reference map's bitmap page with every bit at `fill`.
+void start_bitmap_page(std::vector<std::uint8_t>& bytes, std::uint32_t page_size, std::uint8_t fill)
+{
+    bytes.assign(page_size, fill);
+    const std::uint8_t header[4] = {kPageUsageMap, 0x01, 0x00, 0x00};
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+}
+
+bool is_inline(Bytes row) { return row[0] == static_cast<std::uint8_t>(UsageMapType::Inline); }
+
 void add_bits(Bytes bitmap, std::uint64_t first, std::uint32_t page_count, std::vector<std::uint32_t>& out)
 {
     for (std::size_t i = 0; i < bitmap.size(); ++i) {
@@ -36,7 +50,7 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes row)
         const std::uint32_t first = u32_at(row, 1);
         add_bits(row.subspan(5), first, pager.page_count(), pages);
     } else if (type == static_cast<std::uint8_t>(UsageMapType::Reference)) {
-        const std::uint64_t per_page = (static_cast<std::uint64_t>(pager.page_size()) - 4) * 8;
+        const std::uint64_t per_page = pages_per_bitmap(pager.page_size());
         const std::size_t count = (row.size() - 1) / 4;
         for (std::size_t j = 0; j < count; ++j) {
             const std::uint32_t map_page = le32(row.data() + 1 + 4 * j);
@@ -88,11 +102,9 @@ bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value,
         if (bitmap[i / 8] & (1u << (i % 8))) set_bit(moved.data(), first + i - new_first, true);
     set_bit(moved.data(), page - new_first, true);
     std::copy(moved.begin(), moved.end(), bitmap);
-    for (int i = 0; i < 4; ++i) row[1 + i] = static_cast<std::uint8_t>(new_first >> (8 * i));
+    put32(row.data() + 1, static_cast<std::uint32_t>(new_first));
     return true;
 }
-
-std::uint64_t pages_per_bitmap(std::uint32_t page_size) { return (static_cast<std::uint64_t>(page_size) - 4) * 8; }
 
 }  // namespace
 
@@ -159,11 +171,9 @@ bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint
     std::vector<std::uint8_t*> made(slots, nullptr);  // bitmap of each range made here
     for (const std::uint64_t j : ranges) {
         const auto [number, bytes] = allocate();
-        bytes->assign(page_size, free_map ? 0xFF : 0x00);
-        const std::uint8_t header[4] = {kPageUsageMap, 0x01, 0x00, 0x00};
-        std::copy(std::begin(header), std::end(header), bytes->begin());
+        start_bitmap_page(*bytes, page_size, free_map ? 0xFF : 0x00);
         made[j] = bytes->data() + 4;
-        for (int i = 0; i < 4; ++i) row[1 + 4 * j + i] = static_cast<std::uint8_t>(number >> (8 * i));
+        put32(row.data() + 1 + 4 * j, number);
         if (free_map) pages.push_back(number);
     }
     const auto mark = [&](std::uint64_t p) {
@@ -174,6 +184,118 @@ bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint
     for (const auto& [from, to] : spans)
         for (std::uint64_t p = from; p < to; ++p) mark(p);
     return true;
+}
+
+std::vector<std::uint32_t> usage_map_bitmap_pages(Bytes row)
+{
+    std::vector<std::uint32_t> out;
+    if (u8_at(row, 0) != static_cast<std::uint8_t>(UsageMapType::Reference)) return out;
+    for (std::size_t at = 1; at + 4 <= row.size(); at += 4)
+        if (const std::uint32_t page = le32(row.data() + at); page != 0) out.push_back(page);
+    return out;
+}
+
+MapBit usage_map_bit(Bytes row, std::uint32_t page, std::uint32_t page_size,
+                     const std::function<const std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page)
+{
+    require(!row.empty());
+    const std::uint8_t* byte = nullptr;
+    std::uint64_t index = 0;
+    if (is_inline(row)) {
+        require(row.size() >= 5);
+        const std::uint32_t first = le32(row.data() + 1);
+        if (page < first) return MapBit::Below;
+        index = page - first;
+        if (index >= (row.size() - 5) * 8) return MapBit::Past;
+        byte = row.data() + 5;
+    } else {
+        require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
+        const std::uint64_t per_page = pages_per_bitmap(page_size);
+        const std::uint64_t j = page / per_page;
+        if (1 + 4 * (j + 1) > row.size()) return MapBit::Past;
+        const std::uint32_t number = le32(row.data() + 1 + 4 * j);
+        const std::vector<std::uint8_t>* bitmap = number == 0 ? nullptr : bitmap_page(number);
+        if (!bitmap) return MapBit::Past;
+        require(bitmap->size() == page_size);
+        index = page % per_page;
+        byte = bitmap->data() + 4;
+    }
+    return (byte[index / 8] & (1u << (index % 8))) ? MapBit::Set : MapBit::Clear;
+}
+
+std::optional<BitmapPages> build_usage_map(std::span<std::uint8_t> row, std::span<const std::uint32_t> pages,
+                                           std::uint32_t page_size, const std::function<std::uint32_t()>& allocate)
+{
+    if (row.size() < 5) return std::nullopt;
+    std::fill(row.begin(), row.end(), std::uint8_t{0});
+    BitmapPages bitmaps;
+    const std::uint32_t first = pages.empty() ? 0 : pages.front() & ~7u;
+    if (pages.empty() || pages.back() - first < (row.size() - 5) * 8) {
+        put32(row.data() + 1, first);
+        for (const std::uint32_t p : pages) set_bit(row.data() + 5, p - first, true);
+        return bitmaps;
+    }
+    const std::uint64_t per_page = pages_per_bitmap(page_size);
+    if (1 + 4 * (pages.back() / per_page + 1) > row.size()) return std::nullopt;
+    row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+    // Ascending pages: each range's pages come together.
+    std::uint64_t range = UINT64_MAX;
+    for (const std::uint32_t p : pages) {
+        if (p / per_page != range) {
+            range = p / per_page;
+            bitmaps.emplace_back(allocate(), std::vector<std::uint8_t>{});
+            start_bitmap_page(bitmaps.back().second, page_size, 0x00);
+            put32(row.data() + 1 + 4 * range, bitmaps.back().first);
+        }
+        set_bit(bitmaps.back().second.data() + 4, p % per_page, true);
+    }
+    return bitmaps;
+}
+
+std::optional<BitmapPages> build_free_map(std::span<std::uint8_t> row, std::uint32_t file_end,
+                                          std::uint32_t lowest_free, const std::function<bool(std::uint32_t)>& in_use,
+                                          std::uint32_t page_size, const std::function<std::uint32_t()>& allocate)
+{
+    require(row.size() >= 5);
+    if (is_inline(row)) {
+        const std::uint32_t first = le32(row.data() + 1);
+        const std::uint64_t bits = (row.size() - 5) * 8;
+        if (first <= lowest_free && first + bits >= file_end) {
+            for (std::uint64_t i = 0; i < bits; ++i) {
+                const std::uint64_t p = first + i;
+                set_bit(row.data() + 5, i, p >= file_end || (p >= lowest_free && !in_use(static_cast<std::uint32_t>(p))));
+            }
+            return BitmapPages{};
+        }
+    }
+    // Bitmap pages enough for the whole file, which they lengthen when they
+    // are numbered past its end.
+    const std::uint64_t per_page = pages_per_bitmap(page_size);
+    const std::uint32_t used_end = file_end;
+    std::vector<std::uint32_t> numbers;
+    while (numbers.size() * per_page < file_end) {
+        if (1 + 4 * (numbers.size() + 1) > row.size()) return std::nullopt;
+        numbers.push_back(allocate());
+        file_end = std::max(file_end, numbers.back() + 1);
+    }
+    const auto is_free = [&](std::uint64_t p) {
+        if (p >= file_end) return true;
+        const auto page = static_cast<std::uint32_t>(p);
+        if (std::find(numbers.begin(), numbers.end(), page) != numbers.end()) return false;
+        return p >= used_end || (p >= lowest_free && !in_use(page));
+    };
+    std::fill(row.begin(), row.end(), std::uint8_t{0});
+    row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+    BitmapPages bitmaps;
+    for (std::size_t j = 0; j < numbers.size(); ++j) {
+        bitmaps.emplace_back(numbers[j], std::vector<std::uint8_t>{});
+        std::vector<std::uint8_t>& bytes = bitmaps.back().second;
+        start_bitmap_page(bytes, page_size, 0x00);
+        for (std::uint64_t i = 0; i < per_page; ++i)
+            if (is_free(j * per_page + i)) set_bit(bytes.data() + 4, i, true);
+        put32(row.data() + 1 + 4 * j, numbers[j]);
+    }
+    return bitmaps;
 }
 
 }  // namespace jet

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -14,12 +15,19 @@ namespace jet {
 
 enum class UsageMapType : std::uint8_t { Inline = 0, Reference = 1 };
 
+// The global map of free pages: page 1, row 0; a set bit means free.
+inline constexpr RowPointer kGlobalMap{1, 0};
+
 // The pages the map row at `map` marks, in ascending order. Every page is
 // inside the file; a map that names a page past its end is damage.
 std::vector<std::uint32_t> usage_map_pages(Pager& pager, RowPointer map);
 
 // The same for a map row already at hand.
 std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes map_row);
+
+// The bitmap pages a reference map row points at, in the row's order;
+// none for an inline map.
+std::vector<std::uint32_t> usage_map_bitmap_pages(Bytes map_row);
 
 // What a map's set bit says of a page: that the map lists it (an owner's
 // maps), or that the page is free (the global map, page 1 row 0, where a
@@ -62,5 +70,36 @@ using NewBitmapPage = std::function<std::pair<std::uint32_t, std::vector<std::ui
 // cannot point at every bitmap page it would need.
 bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint32_t page_size,
                       const NewBitmapPage& allocate, MapBits bits = MapBits::Used, std::uint32_t file_end = 0);
+
+// What a map row holds for one page: its bit, or no bit, for a page below
+// the first an inline map covers or past what the map covers (a reference
+// map's range without a bitmap page among them). `bitmap_page` gives the
+// bytes of the page with that number, or null where it cannot (no bit).
+enum class MapBit : std::uint8_t { Clear, Set, Below, Past };
+MapBit usage_map_bit(Bytes row, std::uint32_t page, std::uint32_t page_size,
+                     const std::function<const std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page);
+
+// The bitmap pages a map built afresh points at: each one's number and bytes.
+using BitmapPages = std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>>;
+
+// Fills `row` (zeroed first) as a `Used` map listing `pages` (ascending):
+// inline, from the multiple of 8 at or below the first page, when they all
+// fit its bitmap; else a reference map with a bitmap page numbered by
+// `allocate` for every range that holds one of them. Null, with nothing
+// allocated, when the row cannot hold the map.
+std::optional<BitmapPages> build_usage_map(std::span<std::uint8_t> row, std::span<const std::uint32_t> pages,
+                                           std::uint32_t page_size, const std::function<std::uint32_t()>& allocate);
+
+// Writes the global map afresh for a file of `file_end` pages, of which
+// those `in_use` says are used; pages below `lowest_free` are never free
+// and those at or past the end always are. An inline row whose range starts
+// no higher than `lowest_free` and reaches the end keeps its range and gets
+// new bits; any other becomes a reference map with bitmap pages from
+// `allocate` for the whole file, those pages included (they count as used,
+// and may lengthen the file). Null when the row cannot point at them all;
+// bitmap pages may have been numbered then.
+std::optional<BitmapPages> build_free_map(std::span<std::uint8_t> row, std::uint32_t file_end,
+                                          std::uint32_t lowest_free, const std::function<bool(std::uint32_t)>& in_use,
+                                          std::uint32_t page_size, const std::function<std::uint32_t()>& allocate);
 
 }  // namespace jet

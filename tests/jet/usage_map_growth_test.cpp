@@ -5,7 +5,7 @@
 #include "writer_fixture.h"
 
 #include "jet/compact.h"
-#include "jet/compact_rebuild.h"
+#include "jet/compact_tables.h"
 #include "jet/held_pages.h"
 #include "jet/long_value.h"
 #include "jet/page_edit.h"
@@ -20,11 +20,6 @@
 using namespace jettest;
 
 namespace {
-
-void put32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // The pages a bitmap page marks, as positions in its range.
 std::vector<std::uint32_t> marked(const std::vector<std::uint8_t>& bitmap_page)
@@ -138,7 +133,7 @@ TEST(UsageMapGrowth, InlineMapTurnsIntoReferenceMap)
     constexpr std::uint32_t per = (ps - 4) * 8;  // pages one bitmap page covers
     // 64 bytes of bitmap from just below the end of the first bitmap page's range.
     std::vector<std::uint8_t> row(69, 0);
-    put32(row.data() + 1, per - 16);
+    jet::put32(row.data() + 1, per - 16);
     for (const unsigned bit : {0u, 15u, 16u, 116u}) row[5 + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8));
     const std::vector<std::uint8_t> before = row;
     std::map<std::uint32_t, std::vector<std::uint8_t>> pages;
@@ -187,7 +182,7 @@ TEST(UsageMapGrowth, ReferenceMapGainsBitmapPagesWhileItHasPointers)
     // Two pointers, the second unused: a page of the second range gets one.
     std::vector<std::uint8_t> two(9, 0);
     two[0] = 1;
-    put32(two.data() + 1, 9);
+    jet::put32(two.data() + 1, 9);
     ASSERT_TRUE(jet::extend_usage_map(two, per + 5, ps, allocate));
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(jet::le32(two.data() + 1), 9u);
@@ -199,7 +194,7 @@ TEST(UsageMapGrowth, ReferenceMapGainsBitmapPagesWhileItHasPointers)
     // map whose pages would need a second pointer in a row with room for one.
     std::vector<std::uint8_t> one(5, 0);
     one[0] = 1;
-    put32(one.data() + 1, 9);
+    jet::put32(one.data() + 1, 9);
     std::vector<std::uint8_t> short_inline(8, 0);
     short_inline[5] = 1;
     for (auto [row, page] : {std::pair{&one, per + 5}, std::pair{&one, std::uint32_t{5}},
@@ -350,7 +345,7 @@ TEST(UsageMapGrowth, GlobalMapTurnsIntoReferenceMapWithFreeBits)
     // A range with no bitmap page yet: the pages of it in the file count as used.
     std::vector<std::uint8_t> two(9, 0);
     two[0] = 1;
-    put32(two.data() + 1, 521);
+    jet::put32(two.data() + 1, 521);
     next = per + 11;
     ASSERT_TRUE(jet::extend_usage_map(two, per + 10, ps, allocate, kFree, per + 10));
     EXPECT_EQ(jet::le32(two.data() + 1), 521u);
@@ -362,7 +357,7 @@ TEST(UsageMapGrowth, GlobalMapTurnsIntoReferenceMapWithFreeBits)
     // A row too short to point at its bitmap page is left as it was.
     std::vector<std::uint8_t> tiny(8, 0xFF);
     tiny[0] = 0;
-    put32(tiny.data() + 1, 0);
+    jet::put32(tiny.data() + 1, 0);
     const std::vector<std::uint8_t> tiny_before = tiny;
     EXPECT_FALSE(jet::extend_usage_map(tiny, per + 1, ps, allocate, kFree, per + 1));
     EXPECT_EQ(tiny, tiny_before);
