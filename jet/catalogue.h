@@ -23,6 +23,9 @@ enum ObjectType : std::int16_t {
     kObjectLinkedTable = 6,
 };
 
+// A local table's Id holds its definition's page in the low 24 bits.
+inline constexpr std::uint32_t kObjectIdPageMask = 0x00FFFFFF;
+
 enum class TableKind : std::uint8_t { Table, Linked, System };
 
 const char* to_string(TableKind kind);  // "table", "linked", "system"
@@ -38,7 +41,7 @@ struct CatalogueEntry {
     std::string foreign_name; // linked table: its name in the other database
     std::string connect;      // ODBC and other links: the connect string
 
-    std::uint32_t definition_page() const { return static_cast<std::uint32_t>(id) & 0x00FFFFFF; }
+    std::uint32_t definition_page() const { return static_cast<std::uint32_t>(id) & kObjectIdPageMask; }
     bool linked() const { return type == kObjectLinkedTable || type == kObjectOdbcTable; }
 };
 

@@ -225,18 +225,21 @@ void decode_field(Pager& pager, const Column& c, const RowCell& stored, Value& o
         return;
     }
     case kTypeGuid: {
-        const Bytes g = sub(d, 0, 16);
+        const Bytes g = sub(d, 0, kGuidSize);
         out.set_bytes(g.data(), g.size());
         return;
     }
     case kTypeNumeric: {
-        require(d.size() >= 17 && le32(d.data() + 1) == 0);
+        require(d.size() >= kNumericSize);
+        // The magnitude's top word is beyond what a Decimal holds, and must be 0.
+        const std::uint8_t* words = d.data() + kNumericWordsAt;
+        require(le32(words) == 0);
         Decimal v;
-        v.negative = (d[0] & 0x80) != 0;
+        v.negative = (d[0] & kNumericNegative) != 0;
         v.precision = c.precision;
         v.scale = c.scale;
-        v.high = le32(d.data() + 5);
-        v.low = (static_cast<std::uint64_t>(le32(d.data() + 9)) << 32) | le32(d.data() + 13);
+        v.high = le32(words + 4);
+        v.low = (static_cast<std::uint64_t>(le32(words + 8)) << 32) | le32(words + 12);
         out.set_decimal(v);
         return;
     }
@@ -256,7 +259,7 @@ void convert_for_column(const Column& c, const Value& in, Value& out)
     }
     if (in.kind() == want && want != ValueKind::Decimal) {
         out = in;
-        if (c.type == kTypeGuid && out.bytes().size() != 16) conversion_error();
+        if (c.type == kTypeGuid && out.bytes().size() != kGuidSize) conversion_error();
         return;
     }
     const ValueKind k = in.kind();
@@ -337,7 +340,7 @@ void encode_fixed(const Column& c, const Value& v, std::vector<std::uint8_t>& ou
     case kTypeNumeric: {
         // sign, then the magnitude as four 32-bit words, most significant first
         const Decimal& d = v.decimal();
-        out.push_back(d.negative ? 0x80 : 0x00);
+        out.push_back(d.negative ? kNumericNegative : 0x00);
         put_le(out, 0, 4);
         put_le(out, d.high, 4);
         put_le(out, static_cast<std::uint32_t>(d.low >> 32), 4);

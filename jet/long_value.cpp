@@ -23,7 +23,7 @@ void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out)
     out.clear();
     if (stored.empty()) return;
     require(stored.size() >= kLongValueHeaderSize);
-    const std::uint32_t word = le32(stored.data());
+    const std::uint32_t word = le32(stored.data() + kLongValueWordAt);
     const std::size_t length = word & kLongValueLengthMask;
     const auto form = static_cast<LongValueForm>(word & ~kLongValueLengthMask);
     // No value can be longer than the file that holds it.
@@ -35,7 +35,7 @@ void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out)
         return;
     }
     Page keep;
-    RowPointer at = RowPointer::from(le32(stored.data() + 4));
+    RowPointer at = RowPointer::from(le32(stored.data() + kLongValuePointerAt));
     if (form == LongValueForm::SingleRow) {
         const Bytes row = lval_row(pager, at, keep);
         require(length <= row.size());
@@ -48,10 +48,10 @@ void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out)
     while (out.size() < length) {
         require(at.raw() != 0 && seen.insert(at.raw()).second);
         const Bytes row = lval_row(pager, at, keep);
-        require(row.size() >= 4);
-        const std::size_t take = std::min(row.size() - 4, length - out.size());
-        out.insert(out.end(), row.begin() + 4, row.begin() + 4 + take);
-        at = RowPointer::from(le32(row.data()));
+        require(row.size() >= kLvalChainDataAt);
+        const std::size_t take = std::min(row.size() - kLvalChainDataAt, length - out.size());
+        out.insert(out.end(), row.begin() + kLvalChainDataAt, row.begin() + kLvalChainDataAt + take);
+        at = RowPointer::from(le32(row.data() + kLvalChainNextAt));
     }
 }
 

@@ -1,5 +1,5 @@
-// Long values (memo and OLE): a 12-byte header in the row, the data inline,
-// in one LVAL row, or in a chain of LVAL rows.
+// Long values (memo and OLE): a header in the row (its fields are in
+// format.h), the data inline, in one LVAL row, or in a chain of LVAL rows.
 #pragma once
 
 #include "jet/bytes.h"
@@ -16,7 +16,6 @@ enum class LongValueForm : std::uint32_t {
     Inline = 0x80000000,
 };
 
-inline constexpr std::size_t kLongValueHeaderSize = 12;
 inline constexpr std::uint32_t kLongValueLengthMask = 0x3FFFFFFF;
 inline constexpr std::uint32_t kLvalOwner = 0x4C41564C;  // "LVAL"
 

@@ -34,7 +34,7 @@ void Pager::refresh()
 void Pager::refresh_size()
 {
     const std::uint64_t pages = file_->size() / layout_->page_size;
-    page_count_ = pages > 0xFFFFFFu ? 0xFFFFFFu + 1 : static_cast<std::uint32_t>(pages);
+    page_count_ = pages >= kPageNumberLimit ? kPageNumberLimit : static_cast<std::uint32_t>(pages);
 }
 
 const std::vector<std::uint8_t>* Pager::overlaid(std::uint32_t number) const
@@ -140,10 +140,10 @@ void Pager::remove_overlay(const PageOverlay* overlay)
 DataPage::DataPage(Page page, const Layout& layout) : page_(std::move(page)), layout_(&layout)
 {
     const Bytes b = page_.bytes();
-    require(b[0] == kPageData && b[1] == 0x01);
+    require(page_is(b, kPageData));
     count_ = le16(b.data() + layout.data_row_count);
     // Row pointers name a row with one byte, so no page holds more slots.
-    require(count_ <= kMaxSlots && layout.data_offsets + 2u * count_ <= b.size());
+    require(count_ <= kMaxSlots && layout.data_offsets + kSlotEntrySize * count_ <= b.size());
 }
 
 RowSlot DataPage::slot(unsigned index) const
@@ -152,13 +152,13 @@ RowSlot DataPage::slot(unsigned index) const
     const Bytes b = bytes();
     const std::uint8_t* table = b.data() + layout_->data_offsets;
     RowSlot s;
-    const std::uint16_t entry = le16(table + 2 * index);
-    s.flags = entry & 0xC000;
+    const std::uint16_t entry = le16(table + kSlotEntrySize * index);
+    s.flags = entry & kSlotFlagMask;
     s.start = entry & kSlotOffsetMask;
     s.end = index == 0 ? static_cast<std::uint16_t>(b.size())
-                       : static_cast<std::uint16_t>(le16(table + 2 * (index - 1)) & kSlotOffsetMask);
+                       : static_cast<std::uint16_t>(le16(table + kSlotEntrySize * (index - 1)) & kSlotOffsetMask);
     if (!s.deleted()) {
-        require(s.start >= layout_->data_offsets + 2u * count_);
+        require(s.start >= layout_->data_offsets + kSlotEntrySize * count_);
         require(s.start <= s.end && s.end <= b.size());
     }
     return s;

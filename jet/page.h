@@ -25,6 +25,9 @@ enum PageType : std::uint8_t {
     kPageUsageMap = 0x05,
 };
 
+// Whether the page's first bytes mark it a page of that type.
+inline bool page_is(Bytes b, PageType type) { return b[kPageTypeAt] == type && b[kPageMarkAt] == kPageMark; }
+
 // A page's bytes; the buffer stays valid while the handle lives, even after
 // the cache has let it go.
 class Page {
@@ -32,7 +35,7 @@ public:
     Page() = default;
     explicit Page(std::shared_ptr<const std::vector<std::uint8_t>> data) : data_(std::move(data)) {}
     Bytes bytes() const { return Bytes(data_->data(), data_->size()); }
-    std::uint8_t type() const { return (*data_)[0]; }
+    std::uint8_t type() const { return (*data_)[kPageTypeAt]; }
     std::uint32_t number = 0;
 
 private:
@@ -114,15 +117,16 @@ inline constexpr std::uint16_t kSlotOverflowHeader = 0x4000;  // holds a pointer
 inline constexpr std::uint16_t kSlotOverflowTarget = 0x8000;  // reached only through a pointer
 inline constexpr std::uint16_t kSlotDeleted = 0xC000;
 inline constexpr std::uint16_t kSlotOffsetMask = 0x1FFF;
+inline constexpr std::uint16_t kSlotFlagMask = 0xC000;  // the bits above the offset
 inline constexpr unsigned kMaxSlots = 256;
 
 struct RowSlot {
     std::uint16_t start = 0;
     std::uint16_t end = 0;
     std::uint16_t flags = 0;
-    bool deleted() const { return (flags & kSlotDeleted) == kSlotDeleted; }
-    bool overflow_target() const { return (flags & kSlotDeleted) == kSlotOverflowTarget; }
-    bool overflow_header() const { return (flags & kSlotDeleted) == kSlotOverflowHeader; }
+    bool deleted() const { return (flags & kSlotFlagMask) == kSlotDeleted; }
+    bool overflow_target() const { return (flags & kSlotFlagMask) == kSlotOverflowTarget; }
+    bool overflow_header() const { return (flags & kSlotFlagMask) == kSlotOverflowHeader; }
 };
 
 // Following an overflow row. An overflow header's bytes begin with a pointer
@@ -133,7 +137,7 @@ struct RowSlot {
 // The pointer an overflow header holds; Corrupt if it is too short for one.
 inline RowPointer overflow_pointer(Bytes header)
 {
-    require(header.size() >= 4);
+    require(header.size() >= kRowPointerSize);
     return RowPointer::from(le32(header.data()));
 }
 
@@ -157,7 +161,7 @@ public:
     // Corrupt unless the page is a data page whose offset table fits.
     DataPage(Page page, const Layout& layout);
 
-    std::uint32_t owner() const { return le32(bytes().data() + 4); }
+    std::uint32_t owner() const { return le32(bytes().data() + kDataOwnerAt); }
     unsigned slot_count() const { return count_; }
     // The slot's bounds; Corrupt if a live slot's bounds lie outside the page.
     RowSlot slot(unsigned index) const;

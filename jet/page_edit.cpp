@@ -8,9 +8,9 @@ namespace jet {
 PageEditor::PageEditor(std::vector<std::uint8_t>& page, const Layout& layout, bool whole)
     : page_(page), layout_(layout)
 {
-    require(page_.size() == layout_.page_size && page_[0] == kPageData && page_[1] == 0x01);
+    require(page_.size() == layout_.page_size && page_is(page_, kPageData));
     const unsigned n = slot_count();
-    const std::size_t table_end = layout_.data_offsets + 2u * n;
+    const std::size_t table_end = layout_.data_offsets + kSlotEntrySize * n;
     require(n <= kMaxRowsPerPage + 1 && table_end <= page_.size());
     if (!whole) return;
     std::size_t end = page_.size();
@@ -24,12 +24,12 @@ PageEditor::PageEditor(std::vector<std::uint8_t>& page, const Layout& layout, bo
 std::vector<std::uint8_t> PageEditor::empty_page(const Layout& layout, std::uint32_t owner)
 {
     std::vector<std::uint8_t> page(layout.page_size, 0);
-    page[0] = kPageData;
-    page[1] = 0x01;
+    page[kPageTypeAt] = kPageData;
+    page[kPageMarkAt] = kPageMark;
     const std::size_t free = layout.page_size - layout.data_offsets;
-    page[2] = static_cast<std::uint8_t>(free);
-    page[3] = static_cast<std::uint8_t>(free >> 8);
-    for (int i = 0; i < 4; ++i) page[4 + i] = static_cast<std::uint8_t>(owner >> (8 * i));
+    page[kDataFreeSpaceAt] = static_cast<std::uint8_t>(free);
+    page[kDataFreeSpaceAt + 1] = static_cast<std::uint8_t>(free >> 8);
+    for (int i = 0; i < 4; ++i) page[kDataOwnerAt + i] = static_cast<std::uint8_t>(owner >> (8 * i));
     return page;
 }
 
@@ -37,12 +37,12 @@ unsigned PageEditor::slot_count() const { return le16(page_.data() + layout_.dat
 
 std::uint16_t PageEditor::entry(unsigned index) const
 {
-    return le16(page_.data() + layout_.data_offsets + 2u * index);
+    return le16(page_.data() + layout_.data_offsets + kSlotEntrySize * index);
 }
 
 void PageEditor::set_entry(unsigned index, std::uint16_t value)
 {
-    std::uint8_t* p = page_.data() + layout_.data_offsets + 2u * index;
+    std::uint8_t* p = page_.data() + layout_.data_offsets + kSlotEntrySize * index;
     p[0] = static_cast<std::uint8_t>(value);
     p[1] = static_cast<std::uint8_t>(value >> 8);
 }
@@ -52,13 +52,14 @@ RowSlot PageEditor::slot(unsigned index) const
     require(index < slot_count());
     RowSlot s;
     const std::uint16_t e = entry(index);
-    s.flags = e & 0xC000;
+    s.flags = e & kSlotFlagMask;
     s.start = e & kSlotOffsetMask;
     s.end = index == 0 ? static_cast<std::uint16_t>(page_.size()) : static_cast<std::uint16_t>(entry(index - 1) & kSlotOffsetMask);
     // A live slot's bytes lie between the offset table and the page's end
     // (the slot before it may be a deleted one whose offset is anything).
     if (!s.deleted())
-        require(s.start >= layout_.data_offsets + 2u * slot_count() && s.start <= s.end && s.end <= page_.size());
+        require(s.start >= layout_.data_offsets + kSlotEntrySize * slot_count() && s.start <= s.end &&
+                s.end <= page_.size());
     return s;
 }
 
@@ -78,14 +79,14 @@ std::size_t PageEditor::lowest_start() const
 
 std::size_t PageEditor::free_space() const
 {
-    return lowest_start() - (layout_.data_offsets + 2u * slot_count());
+    return lowest_start() - (layout_.data_offsets + kSlotEntrySize * slot_count());
 }
 
 void PageEditor::store_free_space()
 {
     const std::size_t free = free_space();
-    page_[2] = static_cast<std::uint8_t>(free);
-    page_[3] = static_cast<std::uint8_t>(free >> 8);
+    page_[kDataFreeSpaceAt] = static_cast<std::uint8_t>(free);
+    page_[kDataFreeSpaceAt + 1] = static_cast<std::uint8_t>(free >> 8);
 }
 
 bool PageEditor::replace_row(unsigned index, Bytes bytes)
@@ -101,7 +102,7 @@ bool PageEditor::replace_row(unsigned index, Bytes bytes)
         for (unsigned j = index; j < slot_count(); ++j) {
             const std::uint16_t e = entry(j);
             const auto start = static_cast<std::uint16_t>(static_cast<std::ptrdiff_t>(e & kSlotOffsetMask) + shift);
-            set_entry(j, static_cast<std::uint16_t>((e & 0xC000) | start));
+            set_entry(j, static_cast<std::uint16_t>((e & kSlotFlagMask) | start));
         }
     }
     if (!bytes.empty()) std::memcpy(page_.data() + s.end - bytes.size(), bytes.data(), bytes.size());
@@ -115,7 +116,7 @@ bool PageEditor::replace_row(unsigned index, Bytes bytes)
 
 bool PageEditor::can_add(std::size_t length) const
 {
-    return slot_count() < kMaxRowsPerPage && free_space() >= length + 2;
+    return slot_count() < kMaxRowsPerPage && free_space() >= length + kSlotEntrySize;
 }
 
 unsigned PageEditor::add_row(Bytes bytes, std::uint16_t flags)

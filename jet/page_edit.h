@@ -32,7 +32,7 @@ public:
     // An empty data page of `owner` (a table's definition page, or kLvalOwner).
     static std::vector<std::uint8_t> empty_page(const Layout& layout, std::uint32_t owner);
 
-    std::uint32_t owner() const { return le32(page_.data() + 4); }
+    std::uint32_t owner() const { return le32(page_.data() + kDataOwnerAt); }
     unsigned slot_count() const;
     // Bounds and flags; Corrupt past the last slot and for a live slot whose
     // bytes would lie outside the rows' part of the page.

@@ -7,28 +7,30 @@ void RowSplitter::read_var_offsets(Bytes r, std::size_t mask_at)
     const std::size_t len = r.size();
     offsets_.clear();
     if (layout_->jet4()) {
-        require(mask_at >= 4);
-        const std::size_t nvar = le16(r.data() + mask_at - 2);
-        // slots 0..nvar lie below the count, two bytes each
-        require(mask_at >= 2 + 2 + 2 * (nvar + 1));
-        const std::size_t first = mask_at - 4;
+        constexpr std::size_t size = kJet4Layout.row_var_size;  // two bytes, read with le16
+        require(mask_at >= kJet4Layout.row_count_size + size);
+        const std::size_t nvar = le16(r.data() + mask_at - size);
+        // slots 0..nvar lie below the count, above the column count
+        require(mask_at >= kJet4Layout.row_count_size + size + size * (nvar + 1));
+        const std::size_t first = mask_at - 2 * size;
         offsets_.resize(nvar + 1);
-        for (std::size_t k = 0; k <= nvar; ++k) offsets_[k] = le16(r.data() + first - 2 * k);
-        var_end_ = first - 2 * nvar;
+        for (std::size_t k = 0; k <= nvar; ++k) offsets_[k] = le16(r.data() + first - size * k);
+        var_end_ = first - size * nvar;
         return;
     }
     // Jet 3: one-byte offsets; jump bytes add 256 for every slot at or past them.
-    require(mask_at >= 2);
-    const std::size_t nvar = r[mask_at - 1];
-    const std::size_t jumps = (len - 1) / 256;
-    require(mask_at >= 1 + 1 + jumps + nvar + 1);
-    const std::size_t base = mask_at - 2 - jumps;  // slot 0
-    const std::size_t real = ((base - nvar) / 256 < jumps) ? jumps - 1 : jumps;
+    constexpr std::size_t size = kJet3Layout.row_var_size;  // one byte
+    require(mask_at >= kJet3Layout.row_count_size + size);
+    const std::size_t nvar = r[mask_at - size];
+    const std::size_t jumps = (len - 1) / kJet3RowJumpSpan;
+    require(mask_at >= kJet3Layout.row_count_size + size + jumps + size * (nvar + 1));
+    const std::size_t base = mask_at - size - jumps - size;  // slot 0, below the count and the jump bytes
+    const std::size_t real = ((base - nvar) / kJet3RowJumpSpan < jumps) ? jumps - 1 : jumps;
     std::size_t used = 0;
     offsets_.resize(nvar + 1);
     for (std::size_t k = 0; k <= nvar; ++k) {
-        while (used < real && r[mask_at - 2 - used] == k) ++used;
-        offsets_[k] = static_cast<std::uint16_t>(r[base - k] + 256 * used);
+        while (used < real && r[mask_at - size - 1 - used] == k) ++used;  // jump byte `used`
+        offsets_[k] = static_cast<std::uint16_t>(r[base - k] + kJet3RowJumpSpan * used);
     }
     var_end_ = base - nvar;
 }

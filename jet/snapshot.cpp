@@ -101,17 +101,18 @@ public:
             read_long(d);
             add_bytes(cell, Bytes(scratch_.data(), scratch_.size()));
             return;
-        case kTypeGuid: add_bytes(cell, sub(d, 0, 16)); return;
+        case kTypeGuid: add_bytes(cell, sub(d, 0, kGuidSize)); return;
         case kTypeNumeric: {
-            require(d.size() >= 17);
+            require(d.size() >= kNumericSize);
             // sign byte, then a 128-bit magnitude as four words, most significant first
-            require(le32(d.data() + 1) == 0);
+            const std::uint8_t* words = d.data() + kNumericWordsAt;
+            require(le32(words) == 0);
             cell.kind = ValueKind::Decimal;
-            cell.negative = (d[0] & 0x80) != 0;
+            cell.negative = (d[0] & kNumericNegative) != 0;
             cell.precision = column.precision;
             cell.scale = column.scale;
-            cell.size = le32(d.data() + 5);
-            cell.offset = (static_cast<std::uint64_t>(le32(d.data() + 9)) << 32) | le32(d.data() + 13);
+            cell.size = le32(words + 4);
+            cell.offset = (static_cast<std::uint64_t>(le32(words + 8)) << 32) | le32(words + 12);
             return;
         }
         default: add_bytes(cell, d); return;

@@ -79,21 +79,20 @@ void read_columns(Pager& pager, Bytes b, std::uint16_t num_cols, std::size_t& at
     for (std::uint16_t i = 0; i < num_cols; ++i) {
         const Bytes d = sub(b, descriptors + std::size_t{i} * l.column_size, l.column_size);
         Column& c = t.columns[i];
-        c.type = d[0];
+        c.type = d[kColumnTypeAt];
         c.number = u16_at(d, l.col_number);
         c.var_index = u16_at(d, l.col_var_index);
         c.flags = d[l.col_flags];
         c.fixed_offset = u16_at(d, l.col_fixed_offset);
         c.length = u16_at(d, l.col_length);
-        c.precision = d[11];
-        c.scale = d[12];
+        c.precision = d[l.col_precision];
+        c.scale = d[l.col_scale];
+        c.lcid = u16_at(d, l.col_lcid);
         if (l.jet4()) {
-            c.extended_flags = d[16];
-            c.lcid = u16_at(d, 11);
+            c.extended_flags = d[kJet4ColumnExtendedFlagsAt];
             c.code_page = pager.header().code_page;
         } else {
-            c.lcid = u16_at(d, 9);
-            c.code_page = u16_at(d, 11);
+            c.code_page = u16_at(d, kJet3ColumnCodePageAt);
         }
     }
     for (Column& c : t.columns) c.name = read_name(b, at, l, pager.header().code_page);
@@ -114,23 +113,22 @@ void read_indexes(Pager& pager, Bytes b, std::uint32_t num_real_idx, std::uint32
     t.real_indexes.resize(num_real_idx);
     for (RealIndex& r : t.real_indexes) {
         const Bytes d = sub(b, at, l.real_index_size);
-        const std::size_t cols = l.jet4() ? 4 : 0;
-        for (std::size_t k = 0; k < 10; ++k) {
-            const std::uint16_t number = le16(d.data() + cols + 3 * k);
-            if (number != 0xFFFF) r.columns.push_back({number, d[cols + 3 * k + 2] != 0});
+        for (std::size_t k = 0; k < kIndexKeyColumns; ++k) {
+            const std::size_t key = l.real_index_columns + kIndexKeyColumnSize * k;
+            const std::uint16_t number = le16(d.data() + key);
+            if (number != kIndexKeyUnused) r.columns.push_back({number, d[key + kIndexKeyOrderAt] != 0});
         }
-        r.usage_map = RowPointer::from(le32(d.data() + (l.jet4() ? 34 : 30)));
-        r.root_page = le32(d.data() + (l.jet4() ? 38 : 34));
-        r.flags = d[l.jet4() ? 46 : 38];
+        r.usage_map = RowPointer::from(le32(d.data() + l.real_index_map));
+        r.root_page = le32(d.data() + l.real_index_root);
+        r.flags = d[l.real_index_flags];
         at += l.real_index_size;
     }
     t.indexes.resize(num_idx);
     for (LogicalIndex& x : t.indexes) {
         const Bytes d = sub(b, at, l.logical_index_size);
-        const std::size_t base = l.jet4() ? 4 : 0;
-        x.number = le32(d.data() + base);
-        x.real_index = le32(d.data() + base + 4);
-        x.kind = d[l.jet4() ? 23 : 19];
+        x.number = le32(d.data() + l.logical_index_number);
+        x.real_index = le32(d.data() + l.logical_index_real);
+        x.kind = d[l.logical_index_kind];
         at += l.logical_index_size;
     }
     for (LogicalIndex& x : t.indexes) x.name = read_name(b, at, l, pager.header().code_page);
@@ -147,15 +145,15 @@ void read_long_value_maps(Bytes b, std::size_t at, TableDefinition& t)
     t.long_value_offset = at;
     for (;;) {
         const std::uint16_t number = u16_at(b, at);
-        if (number == 0xFFFF) break;
-        const RowPointer owned = RowPointer::from(u32_at(b, at + 2));
-        const RowPointer free = RowPointer::from(u32_at(b, at + 6));
+        if (number == kLongColumnListEnd) break;
+        const RowPointer owned = RowPointer::from(u32_at(b, at + kLongColumnOwnedMapAt));
+        const RowPointer free = RowPointer::from(u32_at(b, at + kLongColumnFreeMapAt));
         for (Column& c : t.columns)
             if (c.number == number) {
                 c.long_value_owned_map = owned;
                 c.long_value_free_map = free;
             }
-        at += 10;
+        at += kLongColumnEntrySize;
     }
 }
 
@@ -170,9 +168,9 @@ std::vector<std::uint8_t> logical_table_definition(Pager& pager, std::uint32_t f
         require(seen.insert(next).second);
         const Page page = pager.page(next);
         const Bytes b = page.bytes();
-        require(b[0] == kPageTableDefinition && b[1] == 0x01);
-        out.insert(out.end(), b.begin() + (out.empty() ? 0 : 8), b.end());
-        next = le32(b.data() + 4);
+        require(page_is(b, kPageTableDefinition));
+        out.insert(out.end(), b.begin() + (out.empty() ? 0 : kTdefPageHeaderSize), b.end());
+        next = le32(b.data() + kTdefNextAt);
     }
     return out;
 }
@@ -182,7 +180,7 @@ TableDefinition read_table_definition(Pager& pager, std::uint32_t page)
     const Layout& l = pager.layout();
     const std::vector<std::uint8_t> buffer = logical_table_definition(pager, page);
     const Bytes b(buffer.data(), buffer.size());
-    if (l.jet4()) require(u32_at(b, 12) == kTdefMagic);
+    if (l.jet4()) require(u32_at(b, kJet4TdefMagicAt) == kTdefMagic);
 
     TableDefinition t;
     t.page = page;

@@ -103,6 +103,17 @@ TEST(PageEditor, RefusesAPageWhoseRowsOverlap)
     EXPECT_THROW(jet::PageEditor(page, jet::kJet4Layout), jet::Corrupt);
 }
 
+// A page of the data type whose second byte is not the one every page
+// carries is damage to the reader and to the editor alike.
+TEST(PageEditor, RefusesAPageWithoutItsMarkByte)
+{
+    std::vector<std::uint8_t> page = sample_page();
+    page[1] = 0x00;
+    EXPECT_THROW(jet::PageEditor(page, jet::kJet4Layout), jet::Corrupt);
+    const jet::Page read(std::make_shared<const std::vector<std::uint8_t>>(page));
+    EXPECT_THROW(jet::DataPage(read, jet::kJet4Layout), jet::Corrupt);
+}
+
 // Found by tests/reliability/mutants (a Jet 3 file whose global usage map row
 // was flagged deleted with its offset past the page's end): read one row at a
 // time, a slot's bytes are handed out only inside the page.
