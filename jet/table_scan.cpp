@@ -4,7 +4,13 @@
 
 namespace jet {
 
-void scan_rows(Pager& pager, const TableDefinition& table, const std::function<bool(Bytes)>& visit)
+namespace {
+
+// The slots that are a table's records, in storage order: on each data page
+// of its owned map that the table owns, every live slot that is not an
+// overflow row (that one is reached through its header). `visit(page,
+// number, slot index, slot)` returns false to stop.
+template <class Visit> void visit_record_slots(Pager& pager, const TableDefinition& table, Visit&& visit)
 {
     const Layout& layout = pager.layout();
     for (const std::uint32_t number : usage_map_pages(pager, table.owned_map)) {
@@ -15,43 +21,40 @@ void scan_rows(Pager& pager, const TableDefinition& table, const std::function<b
         for (unsigned i = 0; i < data.slot_count(); ++i) {
             const RowSlot slot = data.slot(i);
             if (slot.deleted() || slot.overflow_target()) continue;
-            if (!slot.overflow_header()) {
-                if (!visit(data.row(slot))) return;
-                continue;
-            }
-            const RowPointer at = overflow_pointer(data.row(slot));
-            const DataPage target(pager.page(at.page), layout);
-            const std::optional<RowSlot> target_slot = overflow_slot(target, table.page, at.row);
-            if (!target_slot) {
-                // Moved on by a writer since this page was read: read it afresh.
-                Page keep;
-                Bytes moved;
-                if (!read_row_at(pager, table, RowPointer{number, static_cast<std::uint8_t>(i)}, keep, moved)) continue;
-                if (!visit(moved)) return;
-                continue;
-            }
-            if (!visit(target.row(*target_slot))) return;
+            if (!visit(data, number, i, slot)) return;
         }
     }
+}
+
+}  // namespace
+
+void scan_rows(Pager& pager, const TableDefinition& table, const std::function<bool(Bytes)>& visit)
+{
+    const Layout& layout = pager.layout();
+    visit_record_slots(pager, table, [&](const DataPage& data, std::uint32_t number, unsigned i, const RowSlot& slot) {
+        if (!slot.overflow_header()) return visit(data.row(slot));
+        const RowPointer at = overflow_pointer(data.row(slot));
+        const DataPage target(pager.page(at.page), layout);
+        const std::optional<RowSlot> target_slot = overflow_slot(target, table.page, at.row);
+        if (!target_slot) {
+            // Moved on by a writer since this page was read: read it afresh.
+            Page keep;
+            Bytes moved;
+            if (!read_row_at(pager, table, RowPointer{number, static_cast<std::uint8_t>(i)}, keep, moved)) return true;
+            return visit(moved);
+        }
+        return visit(target.row(*target_slot));
+    });
 }
 
 std::vector<RowPointer> scan_row_locations(Pager& pager, const TableDefinition& table, std::uint64_t top)
 {
     std::vector<RowPointer> out;
     if (top == 0) return out;
-    const Layout& layout = pager.layout();
-    for (const std::uint32_t number : usage_map_pages(pager, table.owned_map)) {
-        const Page page = pager.page(number);
-        if (page.type() != kPageData) continue;
-        const DataPage data(page, layout);
-        if (data.owner() != table.page) continue;
-        for (unsigned i = 0; i < data.slot_count(); ++i) {
-            const RowSlot slot = data.slot(i);
-            if (slot.deleted() || slot.overflow_target()) continue;
-            out.push_back(RowPointer{number, static_cast<std::uint8_t>(i)});
-            if (out.size() >= top) return out;
-        }
-    }
+    visit_record_slots(pager, table, [&](const DataPage&, std::uint32_t number, unsigned i, const RowSlot&) {
+        out.push_back(RowPointer{number, static_cast<std::uint8_t>(i)});
+        return out.size() < top;
+    });
     return out;
 }
 
