@@ -182,35 +182,13 @@ private:
 
     void mark_long_value(Bytes stored)
     {
-        require(stored.size() >= kLongValueHeaderSize);
-        const std::uint32_t word = le32(stored.data());
-        const std::size_t length = word & kLongValueLengthMask;
-        const auto form = static_cast<LongValueForm>(word & ~kLongValueLengthMask);
-        if (form == LongValueForm::Inline) return;
-        RowPointer at = RowPointer::from(le32(stored.data() + 4));
-        if (form == LongValueForm::SingleRow) {
-            lval_row(at);
-            return;
+        const LongValueHeader header = long_value_header(pager_, stored);
+        if (header.form == LongValueForm::Inline) return;
+        LvalRows rows(pager_, header, LvalPages::Cached);
+        while (rows.next()) {
+            mark(rows.at().page);
+            live_lval_.insert(rows.at().raw());
         }
-        require(form == LongValueForm::Chain);
-        std::size_t collected = 0;
-        std::unordered_set<std::uint32_t> seen;
-        while (collected < length) {
-            require(at.raw() != 0 && seen.insert(at.raw()).second);
-            const Bytes row = lval_row(at);
-            require(row.size() >= 4);
-            collected += row.size() - 4;
-            at = RowPointer::from(le32(row.data()));
-        }
-    }
-
-    Bytes lval_row(RowPointer at)
-    {
-        mark(at.page);
-        const DataPage page(pager_.page(at.page), layout_);
-        require(page.owner() == kLvalOwner);
-        live_lval_.insert(at.raw());
-        return pointed_row(page, at.row);
     }
 
     PageModel model_of(std::uint32_t number)

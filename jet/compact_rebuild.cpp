@@ -295,7 +295,7 @@ private:
                     for (LongColumn& c : long_columns) {
                         const RowCell& cell = cells[c.column];
                         if (!cell.present || cell.data.size() < kLongValueHeaderSize) continue;
-                        carry_long_value(c, bytes.data() + (cell.data.data() - bytes.data()));
+                        carry_long_value(c, {bytes.data() + (cell.data.data() - bytes.data()), cell.data.size()});
                     }
                 }
                 const RowPointer now = place(rows, Bytes(bytes.data(), bytes.size()));
@@ -314,48 +314,37 @@ private:
 
     // Copies a long value's LVAL rows into the column's new pages and points
     // the header (in the row being carried) at them.
-    void carry_long_value(LongColumn& c, std::uint8_t* header)
+    void carry_long_value(LongColumn& c, std::span<std::uint8_t> stored)
     {
-        const std::uint32_t word = le32(header);
-        const std::size_t length = word & kLongValueLengthMask;
-        const auto form = static_cast<LongValueForm>(word & ~kLongValueLengthMask);
-        if (form == LongValueForm::Inline) return;
-        RowPointer at = RowPointer::from(le32(header + 4));
-        if (form == LongValueForm::SingleRow) {
-            put32(header + 4, carry_lval_row(c, at).raw());
+        const LongValueHeader header = long_value_header(pager_, stored);
+        if (header.form == LongValueForm::Inline) return;
+        std::uint8_t* const pointer = stored.data() + kLongValuePointerAt;
+        LvalRows rows(pager_, header, LvalPages::Cached);
+        if (header.form == LongValueForm::SingleRow) {
+            rows.next();
+            put32(pointer, carry_lval_row(c, rows.at(), rows.row()).raw());
             return;
         }
-        require(form == LongValueForm::Chain);
-        if (lval_map_.count(at.raw())) unsupported();  // a chain two values share
-        std::size_t collected = 0;
         RowPointer first{}, previous{};
-        std::unordered_set<std::uint32_t> seen;
-        while (collected < length) {
-            require(at.raw() != 0 && seen.insert(at.raw()).second);
-            const RowPointer now = carry_lval_row(c, at);
-            const std::span<std::uint8_t> row = placed_row(now);
-            require(row.size() >= 4);
-            collected += row.size() - 4;
-            const RowPointer next = RowPointer::from(le32(row.data()));
-            put32(row.data(), 0);
+        while (rows.next()) {
+            // A chain, or a part of one, that two values share.
+            if (lval_map_.count(rows.at().raw())) unsupported();
+            const RowPointer now = carry_lval_row(c, rows.at(), rows.row());
+            put32(placed_row(now).data() + kLvalChainNextAt, 0);
             if (previous.raw() != 0)
-                put32(placed_row(previous).data(), now.raw());
+                put32(placed_row(previous).data() + kLvalChainNextAt, now.raw());
             else
                 first = now;
             previous = now;
-            at = next;
         }
-        put32(header + 4, first.raw());
+        put32(pointer, first.raw());
     }
 
-    RowPointer carry_lval_row(LongColumn& c, RowPointer at)
+    RowPointer carry_lval_row(LongColumn& c, RowPointer at, Bytes row)
     {
         const auto known = lval_map_.find(at.raw());
         if (known != lval_map_.end()) return RowPointer::from(known->second);
-        require(at.page < pager_.page_count());
-        const DataPage page(pager_.page(at.page), l_);
-        require(page.owner() == kLvalOwner);
-        const RowPointer now = place(c.packer, pointed_row(page, at.row));
+        const RowPointer now = place(c.packer, row);
         lval_map_.emplace(at.raw(), now.raw());
         ++carried_;
         return now;
