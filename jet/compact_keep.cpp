@@ -119,13 +119,13 @@ private:
     {
         TableState t;
         t.def = read_table_definition(pager_, first);
-        for (std::uint32_t p = first, hops = 0; p != 0; p = le32(pages_[p].data() + 4)) {
-            require(in_file(p) && ++hops <= pages_.size() && pages_[p][0] == kPageTableDefinition);
+        for (std::uint32_t p = first, hops = 0; p != 0; p = le32(pages_[p].data() + kTdefNextAt)) {
+            require(in_file(p) && ++hops <= pages_.size() && pages_[p][kPageTypeAt] == kPageTableDefinition);
             mark(p);
         }
         for (const std::uint32_t p : mark_map(t.def.owned_map)) {
             const PageBytes& b = pages_[p];
-            if (b[0] != kPageData || le32(b.data() + 4) != first || owner_of_.count(p)) continue;
+            if (b[kPageTypeAt] != kPageData || le32(b.data() + kDataOwnerAt) != first || owner_of_.count(p)) continue;
             owner_of_[p] = tables_.size();
             t.data_pages.push_back(p);
         }
@@ -138,7 +138,7 @@ private:
             if (!c.long_value()) continue;
             for (const std::uint32_t p : mark_map(c.long_value_owned_map)) {
                 const PageBytes& b = pages_[p];
-                if (b[0] != kPageData || le32(b.data() + 4) != kLvalOwner) continue;
+                if (b[kPageTypeAt] != kPageData || le32(b.data() + kDataOwnerAt) != kLvalOwner) continue;
                 lval_maps_[p].push_back({c.long_value_owned_map, c.long_value_free_map});
             }
             mark_map(c.long_value_free_map);
@@ -212,7 +212,7 @@ private:
 
     std::size_t capacity(const PageModel& m) const
     {
-        return layout_.page_size - (layout_.data_offsets + 2u * m.slots.size());
+        return layout_.page_size - (layout_.data_offsets + kSlotEntrySize * m.slots.size());
     }
 
     void rebuild_table_pages(const TableState& t)
@@ -227,7 +227,7 @@ private:
             for (unsigned i = 0; i < m.slots.size(); ++i) {
                 SlotModel& s = m.slots[i];
                 // A copy no header points at any more is dead.
-                if (!s.dead && (s.flags & kSlotDeleted) == kSlotOverflowTarget &&
+                if (!s.dead && (s.flags & kSlotFlagMask) == kSlotOverflowTarget &&
                     !overflow_.count(RowPointer{m.number, static_cast<std::uint8_t>(i)}.raw()))
                     s.dead = true;
             }
@@ -235,13 +235,13 @@ private:
         // now has room; the others keep only their pointer.
         for (PageModel& home : models)
             for (SlotModel& header : home.slots) {
-                if (header.dead || (header.flags & kSlotDeleted) != kSlotOverflowHeader) continue;
-                const RowPointer at = RowPointer::from(le32(header.bytes.data()));
+                if (header.dead || (header.flags & kSlotFlagMask) != kSlotOverflowHeader) continue;
+                const RowPointer at = overflow_pointer(Bytes(header.bytes.data(), header.bytes.size()));
                 const auto found = model_at.find(at.page);
                 SlotModel* target = found == model_at.end() || at.row >= models[found->second].slots.size()
                                         ? nullptr
                                         : &models[found->second].slots[at.row];
-                const bool movable = target && !target->dead && (target->flags & kSlotDeleted) == kSlotOverflowTarget;
+                const bool movable = target && !target->dead && (target->flags & kSlotFlagMask) == kSlotOverflowTarget;
                 if (movable &&
                     home.live_bytes() - header.bytes.size() + target->bytes.size() <= capacity(home)) {
                     header.bytes = std::move(target->bytes);
@@ -250,7 +250,7 @@ private:
                     target->dead = true;
                     ++result.rows_brought_home;
                 } else {
-                    header.bytes.resize(4);
+                    header.bytes.resize(kRowPointerSize);
                 }
             }
         for (const PageModel& m : models) {
@@ -286,7 +286,7 @@ private:
             if (m.slots[i].dead && s.end > s.start) ++result.rows_reclaimed;
         }
         std::fill(page.begin() + layout_.data_offsets, page.end(), std::uint8_t{0});
-        const std::size_t table_end = layout_.data_offsets + 2u * m.slots.size();
+        const std::size_t table_end = layout_.data_offsets + kSlotEntrySize * m.slots.size();
         require(table_end <= layout_.page_size);
         std::size_t low = layout_.page_size;
         for (unsigned i = 0; i < m.slots.size(); ++i) {
@@ -299,9 +299,9 @@ private:
                 if (!s.bytes.empty()) std::memcpy(page.data() + low, s.bytes.data(), s.bytes.size());
                 flags = s.flags;
             }
-            put16(page.data() + layout_.data_offsets + 2 * i, flags | low);
+            put16(page.data() + layout_.data_offsets + kSlotEntrySize * i, flags | low);
         }
-        put16(page.data() + 2, low - table_end);
+        put16(page.data() + kDataFreeSpaceAt, low - table_end);
     }
 
     // A page with no live row left: out of its maps, free in the global map.
@@ -338,7 +338,7 @@ private:
     // The global map's bitmap page of that number, where there is one.
     PageBytes* global_bitmap(std::uint32_t bitmap)
     {
-        return in_file(bitmap) && pages_[bitmap][0] == kPageUsageMap ? &pages_[bitmap] : nullptr;
+        return in_file(bitmap) && pages_[bitmap][kPageTypeAt] == kPageUsageMap ? &pages_[bitmap] : nullptr;
     }
 
     // A set bit in the global map means free, and so does the lack of a bit

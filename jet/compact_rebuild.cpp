@@ -28,25 +28,15 @@ constexpr std::size_t kRoomWorthListing = 64;
 
 [[noreturn]] void unsupported() { throw Unsupported{}; }
 
-// Where the fields of an index page lie.
-struct IndexLayout {
-    std::size_t prev, next, tail, prefix, prefix_size, mask, mask_size, first;
-};
-
-IndexLayout index_layout(const Layout& l)
-{
-    return l.jet4() ? IndexLayout{12, 16, 20, 24, 2, 27, 453, 0x1E0} : IndexLayout{8, 12, 16, 20, 1, 22, 226, 0xF8};
-}
-
 // An index page's entries, each whole (the shared prefix put back).
-std::vector<PageBytes> index_entries(Bytes b, const IndexLayout& x, std::size_t& prefix, std::size_t& end)
+std::vector<PageBytes> index_entries(Bytes b, const Layout& x, std::size_t& prefix, std::size_t& end)
 {
-    prefix = x.prefix_size == 2 ? le16(b.data() + x.prefix) : b[x.prefix];
+    prefix = x.index_prefix_size == 2 ? le16(b.data() + x.index_prefix) : b[x.index_prefix];
     std::vector<PageBytes> out;
-    std::size_t start = x.first;
-    for (std::size_t bit = 0; bit < x.mask_size * 8; ++bit) {
-        if (!(b[x.mask + bit / 8] & (1u << (bit % 8)))) continue;
-        const std::size_t stop = x.first + bit;
+    std::size_t start = x.index_entries;
+    for (std::size_t bit = 0; bit < std::size_t{x.index_mask_size} * 8; ++bit) {
+        if (!(b[x.index_mask + bit / 8] & (1u << (bit % 8)))) continue;
+        const std::size_t stop = x.index_entries + bit;
         require(stop > start && stop <= b.size());
         PageBytes entry;
         if (!out.empty()) entry.assign(out.front().begin(), out.front().begin() + static_cast<std::ptrdiff_t>(prefix));
@@ -62,7 +52,7 @@ std::vector<PageBytes> index_entries(Bytes b, const IndexLayout& x, std::size_t&
 
 // Stores the entries again with the prefix they still share (never longer
 // than the one they had, so a page that is read again gives the same bytes).
-void store_index_entries(PageBytes& page, const IndexLayout& x, const std::vector<PageBytes>& entries,
+void store_index_entries(PageBytes& page, const Layout& x, const std::vector<PageBytes>& entries,
                          std::size_t old_prefix, std::size_t old_end)
 {
     std::size_t prefix = entries.empty() ? 0 : std::min(old_prefix, entries.front().size());
@@ -71,28 +61,29 @@ void store_index_entries(PageBytes& page, const IndexLayout& x, const std::vecto
                                           entries[i].end());
         prefix = std::min(prefix, static_cast<std::size_t>(a - entries.front().begin()));
     }
-    std::fill(page.begin() + static_cast<std::ptrdiff_t>(x.mask), page.end(), std::uint8_t{0});
-    std::size_t at = x.first;
+    std::fill(page.begin() + static_cast<std::ptrdiff_t>(x.index_mask), page.end(), std::uint8_t{0});
+    std::size_t at = x.index_entries;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::size_t skip = i == 0 ? 0 : prefix;
         const std::size_t n = entries[i].size() - skip;
         // An entry that no longer fits, or one stored as nothing, would need
         // the page split: not done here.
-        if (n == 0 || at + n > page.size() || at + n - x.first >= x.mask_size * 8) unsupported();
+        if (n == 0 || at + n > page.size() || at + n - x.index_entries >= std::size_t{x.index_mask_size} * 8)
+            unsupported();
         std::copy(entries[i].begin() + static_cast<std::ptrdiff_t>(skip), entries[i].end(),
                   page.begin() + static_cast<std::ptrdiff_t>(at));
         at += n;
-        const std::size_t bit = at - x.first;
-        page[x.mask + bit / 8] = static_cast<std::uint8_t>(page[x.mask + bit / 8] | (1u << (bit % 8)));
+        const std::size_t bit = at - x.index_entries;
+        page[x.index_mask + bit / 8] = static_cast<std::uint8_t>(page[x.index_mask + bit / 8] | (1u << (bit % 8)));
     }
-    if (x.prefix_size == 2)
-        put16(page.data() + x.prefix, prefix);
+    if (x.index_prefix_size == 2)
+        put16(page.data() + x.index_prefix, prefix);
     else
-        page[x.prefix] = static_cast<std::uint8_t>(prefix);
+        page[x.index_prefix] = static_cast<std::uint8_t>(prefix);
     // The free-space count moves by what the entries gained or lost.
-    const std::size_t free = le16(page.data() + 2);
+    const std::size_t free = le16(page.data() + kIndexFreeSpaceAt);
     require(free + old_end >= at);
-    put16(page.data() + 2, free + old_end - at);
+    put16(page.data() + kIndexFreeSpaceAt, free + old_end - at);
 }
 
 // Rows laid into new data pages of one owner, one page after another.
@@ -121,7 +112,7 @@ struct TableJob {
 class Rebuilder {
 public:
     Rebuilder(Pager& pager, CompactResult& result)
-        : pager_(pager), l_(pager.layout()), x_(index_layout(l_)), result_(result)
+        : pager_(pager), l_(pager.layout()), result_(result)
     {
     }
 
@@ -199,7 +190,7 @@ private:
 
     RowPointer place(Packer& k, Bytes bytes)
     {
-        require(bytes.size() + 2 <= l_.page_size - l_.data_offsets);
+        require(bytes.size() + kSlotEntrySize <= l_.page_size - l_.data_offsets);
         if (k.page != 0) {
             PageEditor e(out_[k.page], l_, false);
             if (e.can_add(bytes.size())) return {k.page, static_cast<std::uint8_t>(e.add_row(bytes, 0))};
@@ -224,7 +215,7 @@ private:
         std::set<std::uint32_t>* f = map_pages(free);
         for (const std::uint32_t p : k.pages) {
             if (o) o->insert(p);
-            if (f && le16(out_[p].data() + 2) >= kRoomWorthListing) f->insert(p);
+            if (f && le16(out_[p].data() + kDataFreeSpaceAt) >= kRoomWorthListing) f->insert(p);
         }
     }
 
@@ -241,7 +232,7 @@ private:
     {
         const TableDefinition& d = t.def;
         std::unordered_set<std::uint32_t> seen;
-        for (std::uint32_t p = t.page; p != 0; p = le32(pager_.page(p).bytes().data() + 4)) {
+        for (std::uint32_t p = t.page; p != 0; p = le32(pager_.page(p).bytes().data() + kTdefNextAt)) {
             require(p < pager_.page_count() && seen.insert(p).second && pager_.page(p).type() == kPageTableDefinition);
             t.chain.push_back(p);
             t.new_chain.push_back(p == t.page ? p : allocate());
@@ -251,7 +242,7 @@ private:
         if (d.owned_map.raw() != 0)
             for (const std::uint32_t p : usage_map_pages(pager_, d.owned_map)) {
                 const Page page = pager_.page(p);
-                if (page.type() == kPageData && le32(page.bytes().data() + 4) == t.page) data_pages.push_back(p);
+                if (page.type() == kPageData && le32(page.bytes().data() + kDataOwnerAt) == t.page) data_pages.push_back(p);
             }
         std::vector<LongColumn> long_columns;
         std::unordered_set<std::uint32_t> lval_pages;
@@ -261,7 +252,7 @@ private:
             if (d.columns[i].long_value_owned_map.raw() != 0)
                 for (const std::uint32_t p : usage_map_pages(pager_, d.columns[i].long_value_owned_map)) {
                     const Page page = pager_.page(p);
-                    if (page.type() == kPageData && le32(page.bytes().data() + 4) == kLvalOwner &&
+                    if (page.type() == kPageData && le32(page.bytes().data() + kDataOwnerAt) == kLvalOwner &&
                         lval_pages.insert(p).second)
                         count_stored(DataPage(page, l_));
                 }
@@ -366,15 +357,17 @@ private:
             require(p < pager_.page_count());
             const Page page = pager_.page(p);
             const Bytes b = page.bytes();
-            if ((page.type() != kPageIndexNode && page.type() != kPageIndexLeaf) || le32(b.data() + 4) != t.page)
+            if ((page.type() != kPageIndexNode && page.type() != kPageIndexLeaf) ||
+                le32(b.data() + kIndexOwnerAt) != t.page)
                 unsupported();
             std::size_t prefix = 0, end = 0;
             if (page.type() == kPageIndexNode)
-                for (const PageBytes& e : index_entries(b, x_, prefix, end)) {
-                    require(e.size() >= 8);
-                    todo.push_back(be32(e.data() + e.size() - 4));
+                for (const PageBytes& e : index_entries(b, l_, prefix, end)) {
+                    require(e.size() >= kIndexRowPointerSize + kIndexChildPageSize);
+                    todo.push_back(be32(e.data() + e.size() - kIndexChildPageSize));
                 }
-            for (const std::size_t link : {x_.prev, x_.next, x_.tail}) todo.push_back(le32(b.data() + link));
+            for (const std::size_t link : {l_.index_prev, l_.index_next, l_.index_tail})
+                todo.push_back(le32(b.data() + link));
         }
         std::unordered_map<std::uint32_t, std::uint32_t> renumbered;
         for (const std::uint32_t p : tree) renumbered[p] = allocate();
@@ -388,17 +381,20 @@ private:
             PageBytes& out = out_[renumbered[p]];
             pager_.read_page(p, out);
             std::size_t prefix = 0, end = 0;
-            std::vector<PageBytes> entries = index_entries(Bytes(out.data(), out.size()), x_, prefix, end);
-            const bool node = out[0] == kPageIndexNode;
+            std::vector<PageBytes> entries = index_entries(Bytes(out.data(), out.size()), l_, prefix, end);
+            const bool node = out[kPageTypeAt] == kPageIndexNode;
+            // The entry's tail: its row pointer, and a node's child page after it.
+            const std::size_t tail = kIndexRowPointerSize + (node ? kIndexChildPageSize : 0);
             for (PageBytes& e : entries) {
-                require(e.size() >= (node ? 8u : 4u));
-                std::uint8_t* row = e.data() + e.size() - (node ? 8 : 4);
+                require(e.size() >= tail);
+                std::uint8_t* row = e.data() + e.size() - tail;
                 const std::uint32_t old = be32(row);
                 put_be32(row, node ? row_at_or_before(rows, old) : row_at(rows, old));
-                if (node) put_be32(row + 4, page_of(be32(row + 4)));
+                if (node) put_be32(row + kIndexRowPointerSize, page_of(be32(row + kIndexRowPointerSize)));
             }
-            store_index_entries(out, x_, entries, prefix, end);
-            for (const std::size_t link : {x_.prev, x_.next, x_.tail}) put32(out.data() + link, page_of(le32(out.data() + link)));
+            store_index_entries(out, l_, entries, prefix, end);
+            for (const std::size_t link : {l_.index_prev, l_.index_next, l_.index_tail})
+                put32(out.data() + link, page_of(le32(out.data() + link)));
             if (listed) listed->insert(renumbered[p]);
         }
         return page_of(index.root_page);
@@ -465,24 +461,26 @@ private:
         for (std::size_t i = 0; i < t.def.real_indexes.size(); ++i) {
             std::uint8_t* d = logical.data() + t.def.real_index_offset + i * l_.real_index_size;
             require(t.def.real_index_offset + (i + 1) * l_.real_index_size <= logical.size());
-            put32(d + (l_.jet4() ? 34 : 30), new_map(t.def.real_indexes[i].usage_map));
-            put32(d + (l_.jet4() ? 38 : 34), t.roots[i]);
+            put32(d + l_.real_index_map, new_map(t.def.real_indexes[i].usage_map));
+            put32(d + l_.real_index_root, t.roots[i]);
         }
-        for (std::size_t at = t.def.long_value_offset; u16_at(b, at) != 0xFFFF; at += 10) {
-            require(at + 10 <= logical.size());
-            put32(logical.data() + at + 2, new_map(RowPointer::from(le32(logical.data() + at + 2))));
-            put32(logical.data() + at + 6, new_map(RowPointer::from(le32(logical.data() + at + 6))));
+        for (std::size_t at = t.def.long_value_offset; u16_at(b, at) != kLongColumnListEnd; at += kLongColumnEntrySize) {
+            require(at + kLongColumnEntrySize <= logical.size());
+            for (const std::uint32_t field : {kLongColumnOwnedMapAt, kLongColumnFreeMapAt}) {
+                std::uint8_t* map = logical.data() + at + field;
+                put32(map, new_map(RowPointer::from(le32(map))));
+            }
         }
         std::size_t from = 0;
         for (std::size_t k = 0; k < t.chain.size(); ++k) {
             PageBytes& out = out_[t.new_chain[k]];
             pager_.read_page(t.chain[k], out);
-            const std::size_t skip = k == 0 ? 0 : 8;
+            const std::size_t skip = k == 0 ? 0 : kTdefPageHeaderSize;
             std::copy(logical.begin() + static_cast<std::ptrdiff_t>(from),
                       logical.begin() + static_cast<std::ptrdiff_t>(from + out.size() - skip),
                       out.begin() + static_cast<std::ptrdiff_t>(skip));
             from += out.size() - skip;
-            put32(out.data() + 4, k + 1 < t.chain.size() ? t.new_chain[k + 1] : 0);
+            put32(out.data() + kTdefNextAt, k + 1 < t.chain.size() ? t.new_chain[k + 1] : 0);
         }
     }
 
@@ -510,7 +508,6 @@ private:
 
     Pager& pager_;
     const Layout& l_;
-    const IndexLayout x_;
     CompactResult& result_;
     std::vector<PageBytes> out_;
     std::vector<std::uint8_t> taken_;

@@ -30,8 +30,8 @@ std::vector<std::uint32_t> table_pages(Pager& pager)
         const Value type = rows.value(1);
         if (id.kind() != ValueKind::Long || type.kind() != ValueKind::Integer) continue;
         if (type.integer() != kObjectTable) continue;
-        const std::uint32_t page = static_cast<std::uint32_t>(id.long_integer()) & 0x00FFFFFFu;
-        if (page < 3 || page >= pager.page_count() || pager.page(page).type() != kPageTableDefinition) continue;
+        const std::uint32_t page = static_cast<std::uint32_t>(id.long_integer()) & kObjectIdPageMask;
+        if (page <= kCatalogPage || page >= pager.page_count() || pager.page(page).type() != kPageTableDefinition) continue;
         if (std::find(out.begin(), out.end(), page) == out.end()) out.push_back(page);
     }
     return out;
@@ -56,7 +56,8 @@ ComparableRow comparable(Pager& pager, RowSplitter& splitter, const std::vector<
     for (const std::size_t c : long_columns) {
         const RowCell& cell = cells[c];
         if (!cell.present || cell.data.size() < kLongValueHeaderSize) continue;
-        std::fill_n(out.bytes.begin() + (cell.data.data() - row.data()) + 4, 4, std::uint8_t{0});
+        std::fill_n(out.bytes.begin() + (cell.data.data() - row.data()) + kLongValuePointerAt, kRowPointerSize,
+                    std::uint8_t{0});
         out.long_values.emplace_back();
         read_long_value(pager, cell.data, out.long_values.back());
     }

@@ -74,6 +74,15 @@ inline constexpr std::uint8_t kNumericNegative = 0x80;  // numeric: sign byte of
 inline constexpr std::uint32_t kNumericWordsAt = 1;     // numeric: four u32, most significant first
 inline constexpr std::uint32_t kGuidSize = 16;          // GUID: 16 bytes
 
+// Index page header (type 0x03 node, 0x04 leaf): free space and owner lie
+// where a data page has them; its links, prefix and entry mask are in the
+// Layout. An entry is its key, then a row pointer (page in 3 bytes, then
+// the row, big-endian); a node's entry adds its child's page.
+inline constexpr std::uint32_t kIndexFreeSpaceAt = kDataFreeSpaceAt;  // u16: free space
+inline constexpr std::uint32_t kIndexOwnerAt = kDataOwnerAt;          // u32: the table's definition page
+inline constexpr std::uint32_t kIndexRowPointerSize = 4;              // entry: big-endian row pointer after the key
+inline constexpr std::uint32_t kIndexChildPageSize = 4;               // node entry: big-endian u32 child page, last
+
 // Usage map row and the bitmap pages a reference map points at. Bit i
 // (least significant first in each byte) stands for page first + i; the
 // j-th bitmap page covers the P pages from j * P on, P = (page size - 4) * 8.
@@ -133,6 +142,16 @@ struct Layout {
     std::uint32_t logical_index_real;    // u32: the real index that backs it
     std::uint32_t logical_index_kind;    // u8: 1 primary key, 2 foreign key, 0 other
 
+    // index page header
+    std::uint32_t index_prev;         // u32: previous page on the same level
+    std::uint32_t index_next;         // u32: next page
+    std::uint32_t index_tail;         // u32: a node page's last leaf
+    std::uint32_t index_prefix;       // the shared prefix length, index_prefix_size bytes
+    std::uint32_t index_prefix_size;  // 1 byte (Jet3) or 2 (Jet4)
+    std::uint32_t index_mask;         // the entry end mask, a bit per byte from index_entries on
+    std::uint32_t index_mask_size;    // its bytes
+    std::uint32_t index_entries;      // where the entries begin
+
     // row
     std::uint32_t row_count_size;  // ncols: 1 byte (Jet3) or 2 (Jet4)
     std::uint32_t row_var_size;    // the variable count, each offset and EOD: 1 byte (Jet3) or 2 (Jet4)
@@ -181,6 +200,15 @@ inline constexpr Layout kJet3Layout{
     .logical_index_real = 4,
     .logical_index_kind = 19,
 
+    .index_prev = 8,
+    .index_next = 12,
+    .index_tail = 16,
+    .index_prefix = 20,
+    .index_prefix_size = 1,
+    .index_mask = 22,
+    .index_mask_size = 226,
+    .index_entries = 0xF8,
+
     .row_count_size = 1,
     .row_var_size = 1,
 };
@@ -225,6 +253,15 @@ inline constexpr Layout kJet4Layout{
     .logical_index_number = 4,
     .logical_index_real = 8,
     .logical_index_kind = 23,
+
+    .index_prev = 12,
+    .index_next = 16,
+    .index_tail = 20,
+    .index_prefix = 24,
+    .index_prefix_size = 2,
+    .index_mask = 27,
+    .index_mask_size = 453,
+    .index_entries = 0x1E0,
 
     .row_count_size = 2,
     .row_var_size = 2,

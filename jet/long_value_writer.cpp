@@ -12,8 +12,8 @@ namespace {
 std::vector<std::uint8_t> header(std::uint32_t length, LongValueForm form, RowPointer first)
 {
     std::vector<std::uint8_t> h(kLongValueHeaderSize, 0);
-    put32(h.data(), length | static_cast<std::uint32_t>(form));
-    put32(h.data() + 4, first.raw());
+    put32(h.data() + kLongValueWordAt, length | static_cast<std::uint32_t>(form));
+    put32(h.data() + kLongValuePointerAt, first.raw());
     return h;
 }
 
@@ -40,15 +40,15 @@ std::vector<std::uint8_t> write_long_value(Pager& pager, HeldPages& held, const 
     }
     // A chain: each row is the next row's pointer and a chunk. Written from
     // the last chunk back, so every row is complete when it is written.
-    const std::size_t chunk = single - 4;
+    const std::size_t chunk = single - kLvalChainDataAt;
     const std::size_t chunks = (data.size() + chunk - 1) / chunk;
     RowPointer next{};
     std::vector<std::uint8_t> row;
     for (std::size_t k = chunks; k-- > 0;) {
         const std::size_t from = k * chunk;
         const std::size_t n = std::min(chunk, data.size() - from);
-        row.assign(4, 0);
-        put32(row.data(), next.raw());
+        row.assign(kLvalChainDataAt, 0);
+        put32(row.data() + kLvalChainNextAt, next.raw());
         row.insert(row.end(), data.begin() + static_cast<std::ptrdiff_t>(from),
                    data.begin() + static_cast<std::ptrdiff_t>(from + n));
         next = place_row(pager, held, kLvalOwner, maps, Bytes(row.data(), row.size()), 0);

@@ -22,7 +22,7 @@ RecordWriter::Located RecordWriter::locate(RowPointer at)
 {
     const Layout& layout = pager_.layout();
     std::vector<std::uint8_t>& home = held_.lock(at.page);
-    if (home[0] != kPageData) record_deleted();
+    if (home[kPageTypeAt] != kPageData) record_deleted();
     PageEditor page(home, layout, false);
     if (page.owner() != table_.page || at.row >= page.slot_count()) record_deleted();
     const RowSlot slot = page.slot(at.row);
@@ -150,7 +150,7 @@ std::vector<std::uint8_t> RecordWriter::new_row(Bytes old, const std::vector<con
             bool moved = false;
             for (std::size_t i = 0; i < cells.size(); ++i) {
                 const Column& c = *cells[i].column;
-                if (e.number() != kRecordTooLarge || !c.long_value() || data[i].size() <= 12) continue;
+                if (e.number() != kRecordTooLarge || !c.long_value() || data[i].size() <= kLongValueHeaderSize) continue;
                 const Bytes d(long_data[i].data(), long_data[i].size());
                 data[i] = write_long_value(pager_, held_, c, d, false);
                 moved = true;
@@ -177,12 +177,12 @@ void RecordWriter::place(RowPointer at, const Located& where, const std::vector<
         place_row(pager_, held_, table_.page, PageMaps{table_.owned_map, table_.free_map}, packed, kSlotOverflowTarget);
     std::vector<std::uint8_t>& home_bytes = *held_.find(at.page);
     PageEditor home(home_bytes, layout);
-    std::uint8_t pointer[4];
+    std::uint8_t pointer[kRowPointerSize];
     put32(pointer, target.raw());
     const std::span<std::uint8_t> header = home.row(at.row);
-    if (header.size() >= 4) {
-        std::memcpy(header.data(), pointer, 4);
-    } else if (!home.replace_row(at.row, Bytes(pointer, 4))) {
+    if (header.size() >= kRowPointerSize) {
+        std::memcpy(header.data(), pointer, kRowPointerSize);
+    } else if (!home.replace_row(at.row, Bytes(pointer, kRowPointerSize))) {
         throw error(kRecordTooLarge);
     }
     home.set_flags(at.row, kSlotOverflowHeader);

@@ -39,7 +39,8 @@ void RowSplitter::split(Bytes r, std::vector<RowCell>& cells)
 {
     const std::size_t head = layout_->row_count_size;
     require(r.size() >= head);
-    const std::size_t ncols = head == 2 ? le16(r.data()) : r[0];
+    const std::size_t ncols = layout_->jet4() ? le16(r.data()) : r[0];
+    ncols_ = ncols;
     const std::size_t mask_size = (ncols + 7) / 8;
     require(r.size() >= head + mask_size);
     const std::size_t mask_at = r.size() - mask_size;

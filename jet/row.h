@@ -28,6 +28,8 @@ public:
     // the row's variable slots starts, the last entry being the end of the
     // variable data.
     const std::vector<std::uint16_t>& var_offsets() const { return offsets_; }
+    // After split(): the column count the row itself gives, which covers its null mask.
+    std::size_t column_count() const { return ncols_; }
 
 private:
     void read_var_offsets(Bytes row, std::size_t mask_at);
@@ -36,6 +38,7 @@ private:
     const Layout* layout_;
     std::vector<std::uint16_t> offsets_;  // var slot k starts at offsets_[k]; the last is EOD
     std::size_t var_end_ = 0;             // where the variable part must end
+    std::size_t ncols_ = 0;               // the row's column count
 };
 
 }  // namespace jet

@@ -1,6 +1,7 @@
 #include "jet/row_packer.h"
 
 #include "jet/error.h"
+#include "jet/page.h"
 #include "jet/row.h"
 
 #include <algorithm>
@@ -43,7 +44,7 @@ std::vector<std::uint8_t> pack_jet4(const Parts& p, bool has_var)
     return out;
 }
 
-// Jet 3 offsets are single bytes; jump bytes count the 256-byte boundaries
+// Jet 3 offsets are single bytes; jump bytes count the kJet3RowJumpSpan boundaries
 // the variable data crosses (see the reader in row.cpp).
 std::vector<std::uint8_t> pack_jet3(const Parts& p, bool has_var)
 {
@@ -65,19 +66,19 @@ std::vector<std::uint8_t> pack_jet3(const Parts& p, bool has_var)
     std::size_t jumps = 0;
     for (;;) {
         const std::size_t len = eod + 1 + nvar + jumps + 1 + p.mask.size();
-        const std::size_t need = (len - 1) / 256;
+        const std::size_t need = (len - 1) / kJet3RowJumpSpan;
         if (need == jumps) break;
         jumps = need;
     }
-    const std::size_t real = eod / 256 < jumps ? jumps - 1 : jumps;
-    if (real > 0 && eod < 256 * real) too_large();  // a layout the format cannot express
+    const std::size_t real = eod / kJet3RowJumpSpan < jumps ? jumps - 1 : jumps;
+    if (real > 0 && eod < kJet3RowJumpSpan * real) too_large();  // a layout the format cannot express
     // EOD, slots nvar-1 .. 0, then the jump bytes from the farthest to the nearest.
     for (std::size_t k = nvar + 1; k-- > 0;) out.push_back(static_cast<std::uint8_t>(starts[k] & 0xFF));
     for (std::size_t m = jumps; m-- > 0;) {
         std::uint8_t b = 0xFF;
         if (m < real) {
             std::size_t k = 0;
-            while (starts[k] < 256 * (m + 1)) ++k;
+            while (starts[k] < kJet3RowJumpSpan * (m + 1)) ++k;
             b = static_cast<std::uint8_t>(k);
         }
         out.push_back(b);
@@ -89,7 +90,7 @@ std::vector<std::uint8_t> pack_jet3(const Parts& p, bool has_var)
 
 }  // namespace
 
-std::size_t max_row_size(const Layout& layout) { return layout.page_size - layout.data_offsets - 2; }
+std::size_t max_row_size(const Layout& layout) { return layout.page_size - layout.data_offsets - kSlotEntrySize; }
 
 std::vector<std::uint8_t> repack_row(const TableDefinition& table, const Layout& layout, Bytes old,
                                      const std::vector<CellChange>& changes)
@@ -99,7 +100,7 @@ std::vector<std::uint8_t> repack_row(const TableDefinition& table, const Layout&
     splitter.split(old, cells);  // validates the old row
 
     const std::size_t head = layout.row_count_size;
-    const std::size_t old_ncols = head == 2 ? le16(old.data()) : old[0];
+    const std::size_t old_ncols = splitter.column_count();
     const std::size_t old_mask_size = (old_ncols + 7) / 8;
     const std::size_t mask_at = old.size() - old_mask_size;
     const bool has_var = table.var_slots > 0;
@@ -146,7 +147,7 @@ std::vector<std::uint8_t> repack_row(const TableDefinition& table, const Layout&
     }
 
     std::vector<std::uint8_t> row = layout.jet4() ? pack_jet4(p, has_var) : pack_jet3(p, has_var);
-    if (row.size() > max_row_size(layout) || (layout.jet4() && row.size() > 0x1FFF)) too_large();
+    if (row.size() > max_row_size(layout) || (layout.jet4() && row.size() > kSlotOffsetMask)) too_large();
     return row;
 }
 

@@ -16,7 +16,7 @@ bool may_fit(Pager& pager, std::uint32_t number, std::uint32_t owner, std::size_
     const Page page = pager.page(number);
     if (page.type() != kPageData) return false;
     const Bytes b = page.bytes();
-    return le32(b.data() + 4) == owner && le16(b.data() + 2) >= length + 2 &&
+    return le32(b.data() + kDataOwnerAt) == owner && le16(b.data() + kDataFreeSpaceAt) >= length + kSlotEntrySize &&
            le16(b.data() + pager.layout().data_row_count) < kMaxRowsPerPage;
 }
 
@@ -41,7 +41,7 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
     held.lock(kGlobalMap.page);
     pager.refresh();
     const std::uint32_t number = pager.page_count();
-    if (number > 0xFFFFFEu) resource_exceeded();
+    if (number > kPageNumberLimit - 2) resource_exceeded();
 
     // Each map's row page, then the bitmap pages a reference map changed.
     std::vector<std::uint32_t> global_pages{kGlobalMap.page}, owned_pages{maps.owned.page}, free_pages;

@@ -7,18 +7,28 @@ namespace jet {
 namespace {
 
 // The pages one bitmap page of a reference map covers: its bytes after the
-// 4-byte page header, a bit each.
-std::uint64_t pages_per_bitmap(std::uint32_t page_size) { return (static_cast<std::uint64_t>(page_size) - 4) * 8; }
+// page header, a bit each.
+std::uint64_t pages_per_bitmap(std::uint32_t page_size)
+{
+    return (static_cast<std::uint64_t>(page_size) - kBitmapPageBitsAt) * 8;
+}
+
+// Where a reference map row holds the number of its j-th bitmap page.
+std::uint64_t bitmap_entry_at(std::uint64_t j) { return kMapPagesAt + kMapPageEntrySize * j; }
+
+// The bitmap-page numbers a reference map row has room for.
+std::size_t bitmap_entries(std::size_t row_size) { return (row_size - kMapPagesAt) / kMapPageEntrySize; }
 
 // A reference map's bitmap page with every bit at `fill`.
 void start_bitmap_page(std::vector<std::uint8_t>& bytes, std::uint32_t page_size, std::uint8_t fill)
 {
     bytes.assign(page_size, fill);
-    const std::uint8_t header[4] = {kPageUsageMap, 0x01, 0x00, 0x00};
-    std::copy(std::begin(header), std::end(header), bytes.begin());
+    std::fill(bytes.begin(), bytes.begin() + kBitmapPageBitsAt, std::uint8_t{0});
+    bytes[kPageTypeAt] = kPageUsageMap;
+    bytes[kPageMarkAt] = kPageMark;
 }
 
-bool is_inline(Bytes row) { return row[0] == static_cast<std::uint8_t>(UsageMapType::Inline); }
+bool is_inline(Bytes row) { return row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Inline); }
 
 void add_bits(Bytes bitmap, std::uint64_t first, std::uint32_t page_count, std::vector<std::uint32_t>& out)
 {
@@ -45,19 +55,19 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, RowPointer map)
 std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes row)
 {
     std::vector<std::uint32_t> pages;
-    const std::uint8_t type = u8_at(row, 0);
+    const std::uint8_t type = u8_at(row, kMapTypeAt);
     if (type == static_cast<std::uint8_t>(UsageMapType::Inline)) {
-        const std::uint32_t first = u32_at(row, 1);
-        add_bits(row.subspan(5), first, pager.page_count(), pages);
+        const std::uint32_t first = u32_at(row, kMapFirstPageAt);
+        add_bits(row.subspan(kMapBitmapAt), first, pager.page_count(), pages);
     } else if (type == static_cast<std::uint8_t>(UsageMapType::Reference)) {
         const std::uint64_t per_page = pages_per_bitmap(pager.page_size());
-        const std::size_t count = (row.size() - 1) / 4;
+        const std::size_t count = bitmap_entries(row.size());
         for (std::size_t j = 0; j < count; ++j) {
-            const std::uint32_t map_page = le32(row.data() + 1 + 4 * j);
+            const std::uint32_t map_page = le32(row.data() + bitmap_entry_at(j));
             if (map_page == 0) continue;
             const Page bitmap_page = pager.page(map_page);
             require(bitmap_page.type() == kPageUsageMap);
-            add_bits(bitmap_page.bytes().subspan(4), j * per_page, pager.page_count(), pages);
+            add_bits(bitmap_page.bytes().subspan(kBitmapPageBitsAt), j * per_page, pager.page_count(), pages);
         }
     } else {
         corrupt();
@@ -78,9 +88,9 @@ void set_bit(std::uint8_t* bitmap, std::uint64_t index, bool value)
 
 bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value, MapBits meaning)
 {
-    const std::uint64_t first = le32(row.data() + 1);
-    std::uint8_t* bitmap = row.data() + 5;
-    const std::uint64_t bits = (row.size() - 5) * 8;
+    const std::uint64_t first = le32(row.data() + kMapFirstPageAt);
+    std::uint8_t* bitmap = row.data() + kMapBitmapAt;
+    const std::uint64_t bits = (row.size() - kMapBitmapAt) * 8;
     if (page >= first && page - first < bits) {
         set_bit(bitmap, page - first, value);
         return true;
@@ -97,12 +107,12 @@ bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value,
         }
     const std::uint64_t new_first = low / 8 * 8;
     if (high - new_first >= bits) return false;
-    std::vector<std::uint8_t> moved(row.size() - 5, 0);
+    std::vector<std::uint8_t> moved(row.size() - kMapBitmapAt, 0);
     for (std::uint64_t i = 0; i < bits; ++i)
         if (bitmap[i / 8] & (1u << (i % 8))) set_bit(moved.data(), first + i - new_first, true);
     set_bit(moved.data(), page - new_first, true);
     std::copy(moved.begin(), moved.end(), bitmap);
-    put32(row.data() + 1, static_cast<std::uint32_t>(new_first));
+    put32(row.data() + kMapFirstPageAt, static_cast<std::uint32_t>(new_first));
     return true;
 }
 
@@ -112,19 +122,19 @@ bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool val
                        const std::function<std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page, MapBits bits)
 {
     require(!row.empty());
-    if (row[0] == static_cast<std::uint8_t>(UsageMapType::Inline)) {
-        require(row.size() >= 5);
+    if (row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Inline)) {
+        require(row.size() >= kMapBitmapAt);
         return set_inline_bit(row, page, value, bits);
     }
-    require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
+    require(row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Reference));
     const std::uint64_t per_page = pages_per_bitmap(page_size);
     const std::uint64_t j = page / per_page;
-    const std::uint32_t map_page = j < (row.size() - 1) / 4 ? le32(row.data() + 1 + 4 * j) : 0;
+    const std::uint32_t map_page = j < bitmap_entries(row.size()) ? le32(row.data() + bitmap_entry_at(j)) : 0;
     if (map_page == 0) return value == (bits == MapBits::Free);
     std::vector<std::uint8_t>* bytes = bitmap_page(map_page);
     if (!bytes) return false;
-    require(bytes->size() == page_size && (*bytes)[0] == kPageUsageMap);
-    set_bit(bytes->data() + 4, page % per_page, value);
+    require(bytes->size() == page_size && (*bytes)[kPageTypeAt] == kPageUsageMap);
+    set_bit(bytes->data() + kBitmapPageBitsAt, page % per_page, value);
     return true;
 }
 
@@ -134,25 +144,25 @@ bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint
     require(!row.empty());
     const bool free_map = bits == MapBits::Free;
     const std::uint64_t per_page = pages_per_bitmap(page_size);
-    const std::size_t slots = (row.size() - 1) / 4;
+    const std::size_t slots = bitmap_entries(row.size());
     // The pages the new bitmap pages must mark as listed (as used in a free
     // map), one by one and as spans [from, to).
     std::vector<std::uint64_t> pages{page};
     std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
-    const bool was_inline = row[0] == static_cast<std::uint8_t>(UsageMapType::Inline);
+    const bool was_inline = row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Inline);
     if (was_inline) {
-        if (row.size() < 5) return false;
-        const std::uint64_t first = le32(row.data() + 1);
-        const std::uint64_t count = (row.size() - 5) * 8;
+        if (row.size() < kMapBitmapAt) return false;
+        const std::uint64_t first = le32(row.data() + kMapFirstPageAt);
+        const std::uint64_t count = (row.size() - kMapBitmapAt) * 8;
         for (std::uint64_t i = 0; i < count; ++i) {
-            const bool set = row[5 + i / 8] & (1u << (i % 8));
+            const bool set = row[kMapBitmapAt + i / 8] & (1u << (i % 8));
             if (set != free_map && (!free_map || first + i < file_end)) pages.push_back(first + i);
         }
         if (free_map) spans = {{0, std::min<std::uint64_t>(first, file_end)}, {first + count, file_end}};
     } else {
-        require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
+        require(row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Reference));
         const std::uint64_t j = page / per_page;
-        if (j >= slots || le32(row.data() + 1 + 4 * j) != 0) return false;
+        if (j >= slots || le32(row.data() + bitmap_entry_at(j)) != 0) return false;
         if (free_map) spans = {{j * per_page, std::min<std::uint64_t>((j + 1) * per_page, file_end)}};
     }
     std::erase_if(spans, [](const auto& s) { return s.first >= s.second; });
@@ -166,14 +176,14 @@ bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint
 
     if (was_inline) {
         std::fill(row.begin(), row.end(), std::uint8_t{0});
-        row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+        row[kMapTypeAt] = static_cast<std::uint8_t>(UsageMapType::Reference);
     }
     std::vector<std::uint8_t*> made(slots, nullptr);  // bitmap of each range made here
     for (const std::uint64_t j : ranges) {
         const auto [number, bytes] = allocate();
         start_bitmap_page(*bytes, page_size, free_map ? 0xFF : 0x00);
-        made[j] = bytes->data() + 4;
-        put32(row.data() + 1 + 4 * j, number);
+        made[j] = bytes->data() + kBitmapPageBitsAt;
+        put32(row.data() + bitmap_entry_at(j), number);
         if (free_map) pages.push_back(number);
     }
     const auto mark = [&](std::uint64_t p) {
@@ -189,8 +199,8 @@ bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint
 std::vector<std::uint32_t> usage_map_bitmap_pages(Bytes row)
 {
     std::vector<std::uint32_t> out;
-    if (u8_at(row, 0) != static_cast<std::uint8_t>(UsageMapType::Reference)) return out;
-    for (std::size_t at = 1; at + 4 <= row.size(); at += 4)
+    if (u8_at(row, kMapTypeAt) != static_cast<std::uint8_t>(UsageMapType::Reference)) return out;
+    for (std::size_t at = kMapPagesAt; at + kMapPageEntrySize <= row.size(); at += kMapPageEntrySize)
         if (const std::uint32_t page = le32(row.data() + at); page != 0) out.push_back(page);
     return out;
 }
@@ -202,23 +212,23 @@ MapBit usage_map_bit(Bytes row, std::uint32_t page, std::uint32_t page_size,
     const std::uint8_t* byte = nullptr;
     std::uint64_t index = 0;
     if (is_inline(row)) {
-        require(row.size() >= 5);
-        const std::uint32_t first = le32(row.data() + 1);
+        require(row.size() >= kMapBitmapAt);
+        const std::uint32_t first = le32(row.data() + kMapFirstPageAt);
         if (page < first) return MapBit::Below;
         index = page - first;
-        if (index >= (row.size() - 5) * 8) return MapBit::Past;
-        byte = row.data() + 5;
+        if (index >= (row.size() - kMapBitmapAt) * 8) return MapBit::Past;
+        byte = row.data() + kMapBitmapAt;
     } else {
-        require(row[0] == static_cast<std::uint8_t>(UsageMapType::Reference));
+        require(row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Reference));
         const std::uint64_t per_page = pages_per_bitmap(page_size);
         const std::uint64_t j = page / per_page;
-        if (1 + 4 * (j + 1) > row.size()) return MapBit::Past;
-        const std::uint32_t number = le32(row.data() + 1 + 4 * j);
+        if (bitmap_entry_at(j + 1) > row.size()) return MapBit::Past;
+        const std::uint32_t number = le32(row.data() + bitmap_entry_at(j));
         const std::vector<std::uint8_t>* bitmap = number == 0 ? nullptr : bitmap_page(number);
         if (!bitmap) return MapBit::Past;
         require(bitmap->size() == page_size);
         index = page % per_page;
-        byte = bitmap->data() + 4;
+        byte = bitmap->data() + kBitmapPageBitsAt;
     }
     return (byte[index / 8] & (1u << (index % 8))) ? MapBit::Set : MapBit::Clear;
 }
@@ -226,18 +236,18 @@ MapBit usage_map_bit(Bytes row, std::uint32_t page, std::uint32_t page_size,
 std::optional<BitmapPages> build_usage_map(std::span<std::uint8_t> row, std::span<const std::uint32_t> pages,
                                            std::uint32_t page_size, const std::function<std::uint32_t()>& allocate)
 {
-    if (row.size() < 5) return std::nullopt;
+    if (row.size() < kMapBitmapAt) return std::nullopt;
     std::fill(row.begin(), row.end(), std::uint8_t{0});
     BitmapPages bitmaps;
     const std::uint32_t first = pages.empty() ? 0 : pages.front() & ~7u;
-    if (pages.empty() || pages.back() - first < (row.size() - 5) * 8) {
-        put32(row.data() + 1, first);
-        for (const std::uint32_t p : pages) set_bit(row.data() + 5, p - first, true);
+    if (pages.empty() || pages.back() - first < (row.size() - kMapBitmapAt) * 8) {
+        put32(row.data() + kMapFirstPageAt, first);
+        for (const std::uint32_t p : pages) set_bit(row.data() + kMapBitmapAt, p - first, true);
         return bitmaps;
     }
     const std::uint64_t per_page = pages_per_bitmap(page_size);
-    if (1 + 4 * (pages.back() / per_page + 1) > row.size()) return std::nullopt;
-    row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+    if (bitmap_entry_at(pages.back() / per_page + 1) > row.size()) return std::nullopt;
+    row[kMapTypeAt] = static_cast<std::uint8_t>(UsageMapType::Reference);
     // Ascending pages: each range's pages come together.
     std::uint64_t range = UINT64_MAX;
     for (const std::uint32_t p : pages) {
@@ -245,9 +255,9 @@ std::optional<BitmapPages> build_usage_map(std::span<std::uint8_t> row, std::spa
             range = p / per_page;
             bitmaps.emplace_back(allocate(), std::vector<std::uint8_t>{});
             start_bitmap_page(bitmaps.back().second, page_size, 0x00);
-            put32(row.data() + 1 + 4 * range, bitmaps.back().first);
+            put32(row.data() + bitmap_entry_at(range), bitmaps.back().first);
         }
-        set_bit(bitmaps.back().second.data() + 4, p % per_page, true);
+        set_bit(bitmaps.back().second.data() + kBitmapPageBitsAt, p % per_page, true);
     }
     return bitmaps;
 }
@@ -256,14 +266,14 @@ std::optional<BitmapPages> build_free_map(std::span<std::uint8_t> row, std::uint
                                           std::uint32_t lowest_free, const std::function<bool(std::uint32_t)>& in_use,
                                           std::uint32_t page_size, const std::function<std::uint32_t()>& allocate)
 {
-    require(row.size() >= 5);
+    require(row.size() >= kMapBitmapAt);
     if (is_inline(row)) {
-        const std::uint32_t first = le32(row.data() + 1);
-        const std::uint64_t bits = (row.size() - 5) * 8;
+        const std::uint32_t first = le32(row.data() + kMapFirstPageAt);
+        const std::uint64_t bits = (row.size() - kMapBitmapAt) * 8;
         if (first <= lowest_free && first + bits >= file_end) {
             for (std::uint64_t i = 0; i < bits; ++i) {
                 const std::uint64_t p = first + i;
-                set_bit(row.data() + 5, i, p >= file_end || (p >= lowest_free && !in_use(static_cast<std::uint32_t>(p))));
+                set_bit(row.data() + kMapBitmapAt, i, p >= file_end || (p >= lowest_free && !in_use(static_cast<std::uint32_t>(p))));
             }
             return BitmapPages{};
         }
@@ -274,7 +284,7 @@ std::optional<BitmapPages> build_free_map(std::span<std::uint8_t> row, std::uint
     const std::uint32_t used_end = file_end;
     std::vector<std::uint32_t> numbers;
     while (numbers.size() * per_page < file_end) {
-        if (1 + 4 * (numbers.size() + 1) > row.size()) return std::nullopt;
+        if (bitmap_entry_at(numbers.size() + 1) > row.size()) return std::nullopt;
         numbers.push_back(allocate());
         file_end = std::max(file_end, numbers.back() + 1);
     }
@@ -285,15 +295,15 @@ std::optional<BitmapPages> build_free_map(std::span<std::uint8_t> row, std::uint
         return p >= used_end || (p >= lowest_free && !in_use(page));
     };
     std::fill(row.begin(), row.end(), std::uint8_t{0});
-    row[0] = static_cast<std::uint8_t>(UsageMapType::Reference);
+    row[kMapTypeAt] = static_cast<std::uint8_t>(UsageMapType::Reference);
     BitmapPages bitmaps;
     for (std::size_t j = 0; j < numbers.size(); ++j) {
         bitmaps.emplace_back(numbers[j], std::vector<std::uint8_t>{});
         std::vector<std::uint8_t>& bytes = bitmaps.back().second;
         start_bitmap_page(bytes, page_size, 0x00);
         for (std::uint64_t i = 0; i < per_page; ++i)
-            if (is_free(j * per_page + i)) set_bit(bytes.data() + 4, i, true);
-        put32(row.data() + 1 + 4 * j, numbers[j]);
+            if (is_free(j * per_page + i)) set_bit(bytes.data() + kBitmapPageBitsAt, i, true);
+        put32(row.data() + bitmap_entry_at(j), numbers[j]);
     }
     return bitmaps;
 }
