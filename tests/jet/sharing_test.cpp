@@ -187,8 +187,8 @@ TEST(Sharing, AnOverflowRowOnItsPointersPageIsWritten)
         layout = &db.pager().layout();
     }
     std::vector<std::uint8_t> bytes = read_file(std::filesystem::u8path(file));
-    std::vector<std::uint8_t> page(bytes.begin() + std::ptrdiff_t{home.page} * page_size,
-                                   bytes.begin() + std::ptrdiff_t{home.page + 1} * page_size);
+    const auto at = static_cast<std::ptrdiff_t>(home.page) * static_cast<std::ptrdiff_t>(page_size);
+    std::vector<std::uint8_t> page(bytes.begin() + at, bytes.begin() + at + static_cast<std::ptrdiff_t>(page_size));
     {
         jet::PageEditor editor(page, *layout);
         const std::span<std::uint8_t> row = editor.row(home.row);
@@ -200,7 +200,7 @@ TEST(Sharing, AnOverflowRowOnItsPointersPageIsWritten)
         ASSERT_TRUE(editor.replace_row(home.row, jet::Bytes(pointer, 4)));
         editor.set_flags(home.row, jet::kSlotOverflowHeader);
     }
-    std::copy(page.begin(), page.end(), bytes.begin() + std::ptrdiff_t{home.page} * page_size);
+    std::copy(page.begin(), page.end(), bytes.begin() + at);
     std::ofstream(std::filesystem::u8path(file), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 
