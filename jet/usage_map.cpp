@@ -30,6 +30,18 @@ void start_bitmap_page(std::vector<std::uint8_t>& bytes, std::uint32_t page_size
 
 bool is_inline(Bytes row) { return row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Inline); }
 
+// Bit `index` of a bitmap, the lowest bit of each byte first.
+bool bit_at(const std::uint8_t* bitmap, std::uint64_t index) { return (bitmap[index / 8] >> (index % 8)) & 1u; }
+
+void set_bit(std::uint8_t* bitmap, std::uint64_t index, bool value)
+{
+    const auto bit = static_cast<std::uint8_t>(1u << (index % 8));
+    if (value)
+        bitmap[index / 8] |= bit;
+    else
+        bitmap[index / 8] &= static_cast<std::uint8_t>(~bit);
+}
+
 void add_bits(Bytes bitmap, std::uint64_t first, std::uint32_t page_count, std::vector<std::uint32_t>& out)
 {
     for (std::size_t i = 0; i < bitmap.size(); ++i) {
@@ -77,15 +89,6 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes row)
 
 namespace {
 
-void set_bit(std::uint8_t* bitmap, std::uint64_t index, bool value)
-{
-    const auto bit = static_cast<std::uint8_t>(1u << (index % 8));
-    if (value)
-        bitmap[index / 8] |= bit;
-    else
-        bitmap[index / 8] &= static_cast<std::uint8_t>(~bit);
-}
-
 bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value, MapBits meaning)
 {
     const std::uint64_t first = le32(row.data() + kMapFirstPageAt);
@@ -101,7 +104,7 @@ bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value,
     std::uint64_t low = page;
     std::uint64_t high = page;
     for (std::uint64_t i = 0; i < bits; ++i)
-        if (bitmap[i / 8] & (1u << (i % 8))) {
+        if (bit_at(bitmap, i)) {
             low = std::min(low, first + i);
             high = std::max(high, first + i);
         }
@@ -109,7 +112,7 @@ bool set_inline_bit(std::span<std::uint8_t> row, std::uint32_t page, bool value,
     if (high - new_first >= bits) return false;
     std::vector<std::uint8_t> moved(row.size() - kMapBitmapAt, 0);
     for (std::uint64_t i = 0; i < bits; ++i)
-        if (bitmap[i / 8] & (1u << (i % 8))) set_bit(moved.data(), first + i - new_first, true);
+        if (bit_at(bitmap, i)) set_bit(moved.data(), first + i - new_first, true);
     set_bit(moved.data(), page - new_first, true);
     std::copy(moved.begin(), moved.end(), bitmap);
     put32(row.data() + kMapFirstPageAt, static_cast<std::uint32_t>(new_first));
@@ -122,7 +125,7 @@ bool set_usage_map_bit(std::span<std::uint8_t> row, std::uint32_t page, bool val
                        const std::function<std::vector<std::uint8_t>*(std::uint32_t)>& bitmap_page, MapBits bits)
 {
     require(!row.empty());
-    if (row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Inline)) {
+    if (is_inline(row)) {
         require(row.size() >= kMapBitmapAt);
         return set_inline_bit(row, page, value, bits);
     }
@@ -149,13 +152,13 @@ bool extend_usage_map(std::span<std::uint8_t> row, std::uint32_t page, std::uint
     // map), one by one and as spans [from, to).
     std::vector<std::uint64_t> pages{page};
     std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
-    const bool was_inline = row[kMapTypeAt] == static_cast<std::uint8_t>(UsageMapType::Inline);
+    const bool was_inline = is_inline(row);
     if (was_inline) {
         if (row.size() < kMapBitmapAt) return false;
         const std::uint64_t first = le32(row.data() + kMapFirstPageAt);
         const std::uint64_t count = (row.size() - kMapBitmapAt) * 8;
         for (std::uint64_t i = 0; i < count; ++i) {
-            const bool set = row[kMapBitmapAt + i / 8] & (1u << (i % 8));
+            const bool set = bit_at(row.data() + kMapBitmapAt, i);
             if (set != free_map && (!free_map || first + i < file_end)) pages.push_back(first + i);
         }
         if (free_map) spans = {{0, std::min<std::uint64_t>(first, file_end)}, {first + count, file_end}};
@@ -200,8 +203,8 @@ std::vector<std::uint32_t> usage_map_bitmap_pages(Bytes row)
 {
     std::vector<std::uint32_t> out;
     if (u8_at(row, kMapTypeAt) != static_cast<std::uint8_t>(UsageMapType::Reference)) return out;
-    for (std::size_t at = kMapPagesAt; at + kMapPageEntrySize <= row.size(); at += kMapPageEntrySize)
-        if (const std::uint32_t page = le32(row.data() + at); page != 0) out.push_back(page);
+    for (std::size_t j = 0; j < bitmap_entries(row.size()); ++j)
+        if (const std::uint32_t page = le32(row.data() + bitmap_entry_at(j)); page != 0) out.push_back(page);
     return out;
 }
 
@@ -230,7 +233,7 @@ MapBit usage_map_bit(Bytes row, std::uint32_t page, std::uint32_t page_size,
         index = page % per_page;
         byte = bitmap->data() + kBitmapPageBitsAt;
     }
-    return (byte[index / 8] & (1u << (index % 8))) ? MapBit::Set : MapBit::Clear;
+    return bit_at(byte, index) ? MapBit::Set : MapBit::Clear;
 }
 
 std::optional<BitmapPages> build_usage_map(std::span<std::uint8_t> row, std::span<const std::uint32_t> pages,
