@@ -80,7 +80,7 @@ private:
         std::u16string text;
         std::vector<std::uint8_t> bytes;
     };
-    static Buffers& spare();
+    static Buffers* spare();  // null once the thread's spare has ended
     void note_visit() { if (position_ < rows_ && position_ + 1 > visited_) visited_ = position_ + 1; }
 
     std::vector<FieldInfo> fields_;

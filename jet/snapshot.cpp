@@ -32,19 +32,27 @@ template <class Buffer> void keep_larger(Buffer& into, Buffer& from)
 // fresh buffer of a few hundred kilobytes costs a page fault for every 4 KiB
 // written into it (under Wine on every tick, as its heap gives blocks of
 // that size back to the system when they are freed).
-Snapshot::Buffers& Snapshot::spare()
+Snapshot::Buffers* Snapshot::spare()
 {
-    thread_local Buffers buffers;
-    return buffers;
+    // A snapshot that ends after its thread's spare did (one held by an
+    // object destroyed at exit) keeps its buffers to itself.
+    static thread_local bool gone = false;
+    struct Kept : Buffers {
+        ~Kept() { gone = true; }
+    };
+    if (gone) return nullptr;
+    static thread_local Kept buffers;
+    return &buffers;
 }
 
 Snapshot::~Snapshot()
 {
     if (bytes_of(cells_) + bytes_of(text_) + bytes_of(bytes_) > kSpareLimit) return;
-    Buffers& s = spare();
-    keep_larger(s.cells, cells_);
-    keep_larger(s.text, text_);
-    keep_larger(s.bytes, bytes_);
+    Buffers* s = spare();
+    if (!s) return;
+    keep_larger(s->cells, cells_);
+    keep_larger(s->text, text_);
+    keep_larger(s->bytes, bytes_);
 }
 
 class SnapshotWriter {
@@ -158,10 +166,11 @@ public:
         const std::size_t width = columns.size();
         // The definition's row count is a hint only (it can be stale).
         const std::uint64_t expected = std::min<std::uint64_t>({table_.row_count, top, 1u << 20});
-        Snapshot::Buffers& spare = Snapshot::spare();
-        out_.cells_.swap(spare.cells);
-        out_.text_.swap(spare.text);
-        out_.bytes_.swap(spare.bytes);
+        if (Snapshot::Buffers* spare = Snapshot::spare()) {
+            out_.cells_.swap(spare->cells);
+            out_.text_.swap(spare->text);
+            out_.bytes_.swap(spare->bytes);
+        }
         out_.cells_.reserve(static_cast<std::size_t>(expected) * width);
         // Room for the text as well: growing a large buffer costs a copy and
         // fresh pages, reserving costs nothing until used.
