@@ -2,6 +2,7 @@
 
 #include "jet/bytes.h"
 #include "jet/catalogue.h"
+#include "jet/compact_copy.h"
 #include "jet/compact_keep.h"
 #include "jet/compact_rebuild.h"
 #include "jet/compact_tables.h"
@@ -248,10 +249,11 @@ CompactResult compact(const std::string& source, const std::string& destination,
     const std::vector<TableReading> reading = read_as_the_reader(*pager, source);
 
     // Written under a name of its own, so that a compaction cut short
-    // leaves no destination behind, only that file.
+    // leaves no destination behind, only that file, which the next
+    // compaction into the same destination removes.
+    compaction::remove_stale_copies(destination);
     std::string partial;
-    std::unique_ptr<File> out = File::create_beside(destination, partial);
-    if (!out) throw cannot_open_file(destination);
+    std::unique_ptr<File> out = compaction::create_copy(destination, partial);
     CompactResult result;
     try {
         result = compact_into(*pager, *out, source);

@@ -58,9 +58,11 @@ inline constexpr int kCompactVersion40 = 64;
 // and leaves the destination as it is. Where the system cannot rename a file
 // over one that is open (Windows), the hold ends right before the step
 // instead: whoever opens the source in between makes that rename fail. When anything else fails no
-// destination is left. Throws Error:
+// destination is left. Copies left beside the destination by compactions
+// into it that were killed are removed first (compact_copy.h). Throws Error:
 //   "Could not find file '...'."                 the source is missing
 //   "Database already exists."                   the destination exists
+//   "'...' isn't a valid path. ..."              the destination's folder is not there
 //   "Unrecognized database format '...'."        the source is no database
 //   "Could not use '...'; file already in use."  someone has the source open
 //   "Not a valid password."                      the source has a password

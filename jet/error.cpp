@@ -25,6 +25,8 @@ constexpr ErrorText kErrorTexts[] = {
     {kNotValidPassword, "Not a valid password."},
     {kSystemResourceExceeded, "System resource exceeded."},
     {kDiskError, "Disk or network error."},
+    {kInvalidPath, "'|' isn't a valid path. Make sure that the path name is spelled correctly and that you are "
+                   "connected to the server on which the file resides."},
     {kFileInUse, "Could not use '|'; file already in use."},
     {kRecordTooLarge, "Record is too large."},
     {kNeedsRepair, "The database '|' needs to be repaired or isn't a database file."},

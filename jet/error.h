@@ -20,6 +20,7 @@ enum ErrorNumber : int {
     kNotValidPassword = 3031,
     kSystemResourceExceeded = 3035,
     kDiskError = 3043,
+    kInvalidPath = 3044,
     kFileInUse = 3045,
     kRecordTooLarge = 3047,
     kNeedsRepair = 3049,

@@ -4,6 +4,7 @@
 #include "writer_fixture.h"
 
 #include "jet/compact.h"
+#include "jet/compact_copy.h"
 #include "jet/header.h"
 #include "jet/rc4.h"
 #include "jet/table_scan.h"
@@ -525,6 +526,13 @@ TEST(Compact, RefusalsLeaveSourceAndDestinationAlone)
     }
     EXPECT_EQ(bytes_of(source), before);
 
+    // The destination's folder is not there: that path is no valid one.
+    const std::string nowhere = utf8_of(tmp.path() / "no folder" / "out.mdb");
+    const jet::Error e = error_of([&] { jet::compact(source, nowhere); });
+    EXPECT_EQ(e.number(), jet::kInvalidPath);
+    EXPECT_EQ(e.description(), "'" + nowhere + "' isn't a valid path. Make sure that the path name is spelled "
+                               "correctly and that you are connected to the server on which the file resides.");
+
     // Closed again, it compacts, with the locale and options Jet is given.
     jet::compact(source, out, ";LANGID=0x0409;CP=1252;COUNTRY=0", jet::kCompactVersion40);
     EXPECT_EQ(contents(out), contents(source));
@@ -779,3 +787,71 @@ TEST(Compact, DeletedGlobalMapRowOutsideThePageIsRefused)
     }
     EXPECT_EQ(bytes_of(source), bytes);
 }
+
+namespace {
+
+// A file beside the destination when a compaction into it starts, and
+// whether that compaction removes it: only a copy left by a compaction that
+// was killed (its name, its contents as far as they go, no writer holding it).
+struct Leftover {
+    const char* what;
+    const char* suffix;  // after the destination's name
+    enum Contents { Empty, FirstPages, Text } contents;
+    bool held;           // its writer is still at work
+    bool removed;
+};
+
+void PrintTo(const Leftover& c, std::ostream* os) { *os << c.what; }
+
+class StaleCopies : public ::testing::TestWithParam<Leftover> {};
+
+TEST_P(StaleCopies, OnlyOursThatNobodyWritesAreRemoved)
+{
+    const Leftover& c = GetParam();
+    TempDir tmp;
+    const std::string source = tmp.copy("indexed.mdb");
+    const std::string out = utf8_of(tmp.path() / "out.mdb");
+    std::string name = out + c.suffix;
+    std::unique_ptr<jet::File> writer;
+    if (c.held) writer = jet::compaction::create_copy(out, name);
+    std::vector<std::uint8_t> bytes;
+    if (c.contents == Leftover::FirstPages) {
+        bytes = bytes_of(source);
+        bytes.resize(3 * 4096);  // killed after three pages
+    }
+    if (c.contents == Leftover::Text) bytes.assign(4096, 'x');
+    if (writer) {
+        ASSERT_TRUE(writer->write_at(0, bytes.data(), bytes.size()));
+    } else {
+        write_file(std::filesystem::u8path(name), bytes);
+    }
+
+    jet::compact(source, out);
+    EXPECT_EQ(exists(name), !c.removed);
+    EXPECT_EQ(contents(out), contents(source));
+    // Compacting again beside it changes nothing more.
+    writer.reset();
+    std::filesystem::remove(std::filesystem::u8path(out));
+    jet::compact(source, out);
+    EXPECT_EQ(exists(name), !c.removed && !c.held);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Compact, StaleCopies,
+    ::testing::Values(Leftover{"killed before writing", ".~0123abcd", Leftover::Empty, false, true},
+                      Leftover{"killed while writing", ".~89ef0a1b", Leftover::FirstPages, false, true},
+                      Leftover{"still being written", "", Leftover::FirstPages, true, false},
+                      Leftover{"holding no database", ".~0123abcd", Leftover::Text, false, false},
+                      Leftover{"upper case digits", ".~0123ABCD", Leftover::Empty, false, false},
+                      Leftover{"seven digits", ".~0123abc", Leftover::Empty, false, false},
+                      Leftover{"more after the digits", ".~0123abcd.bak", Leftover::Empty, false, false},
+                      Leftover{"another destination's", ".x.~0123abcd", Leftover::Empty, false, false}),
+    [](const auto& info) {
+        std::string n = info.param.what;
+        for (char& ch : n)
+            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return n;
+    });
+
+}  // namespace
+

@@ -19,7 +19,11 @@
 #   - the next user (the comparison) takes over the lock file the killed
 #     process left and removes it when it closes;
 #   - mdb-export and mdb-reader read every record of every table.
-# At the end the database compacts into a copy that holds the same records.
+#   - a killed compaction's unfinished copy is left beside the destination
+#     under a name of its own, and the next compaction into that destination
+#     removes it: there is never more than one.
+# At the end the database compacts into a copy that holds the same records,
+# and no unfinished copy is left beside it.
 # Prints "kills: N survived". Exits 77, which CTest reports as skipped, when
 # a reader is missing.
 set -uo pipefail
@@ -60,7 +64,15 @@ contents_kept() {
     fail "$what: the other readers: $(head -3 "$work/counts.out")"
 }
 
-survived=0 same=0 changing=0 compactions=0 stale=0 named=0
+survived=0 same=0 changing=0 compactions=0 stale=0 named=0 partial=0
+# How many copies in the making (NAME.~ and eight hex digits) lie beside NAME.
+copies_beside() {
+  local n=0 f
+  for f in "$1".~*; do
+    [[ -e "$f" && "${f##*.~}" =~ ^[0-9a-f]{8}$ ]] && n=$((n + 1))
+  done
+  echo "$n"
+}
 for i in $(seq 1 "$count"); do
   before=$(hash "$db")
   bad_before=$failures
@@ -89,8 +101,12 @@ for i in $(seq 1 "$count"); do
     contents_kept "$copy" "$what: the destination"
     ldb_gone "$copy"
   fi
-  # What a killed compaction was still writing is left under its own name.
-  rm -f "$copy".~*
+  # What a killed compaction was still writing is left under its own name,
+  # until the next compaction into the same destination removes it: there is
+  # never more than the last one's.
+  leftovers=$(copies_beside "$copy")
+  [ "$leftovers" -le 1 ] || fail "$what: $leftovers copies left beside the destination"
+  [ $((i % 3)) = 0 ] && [ "$leftovers" = 1 ] && partial=$((partial + 1))
   contents_kept "$db" "$what"
   ldb_gone "$db"
   [ "$failures" = "$bad_before" ] && survived=$((survived + 1))
@@ -101,6 +117,7 @@ done
 rm -f "$copy"
 load compact "$db" "$copy" --passes 1 >"$work/compact.out" 2>&1 || fail "the last compaction: $(cat "$work/compact.out")"
 contents_kept "$copy" "the compacted copy"
+[ "$(copies_beside "$copy")" = 0 ] || fail "the last compaction left the killed ones' copies beside it"
 ldb_gone "$db"
 # How much the killed changing passes left changed (compare counts fields).
 changed=0
@@ -109,7 +126,7 @@ for t in "${tables[@]}"; do
   changed=$((changed + ${n:-0}))
 done
 echo "kills: $same same-value passes, $changing changing passes, $compactions compactions" \
-  "($named left a whole destination, the others none);" \
+  "($named left a whole destination, the others none; $partial a copy in the making, which the next removed);" \
   "$changed fields left at their alternative;" \
   "$stale left a lock file behind, which the next user removed"
 echo "kills: $survived survived"
