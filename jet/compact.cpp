@@ -1,19 +1,15 @@
 #include "jet/compact.h"
 
 #include "jet/bytes.h"
-#include "jet/catalogue.h"
 #include "jet/compact_copy.h"
 #include "jet/compact_keep.h"
 #include "jet/compact_rebuild.h"
 #include "jet/compact_tables.h"
-#include "jet/cursor.h"
 #include "jet/error.h"
 #include "jet/file.h"
 #include "jet/header.h"
 #include "jet/page.h"
 #include "jet/rc4.h"
-#include "jet/table_definition.h"
-#include "jet/value.h"
 
 #include <algorithm>
 #include <cctype>
@@ -27,92 +23,6 @@ namespace {
 using PageBytes = std::vector<std::uint8_t>;
 
 Error invalid_argument() { return error(kInvalidArgument); }
-
-// What the database reader makes of one table: its name and, row by row in
-// storage order, a digest of every field's value.
-struct TableReading {
-    std::string name;
-    std::vector<std::uint64_t> rows;
-    bool operator==(const TableReading&) const = default;
-};
-
-class Digest {
-public:
-    void add(const void* data, std::size_t size)
-    {
-        const auto* p = static_cast<const std::uint8_t*>(data);
-        for (std::size_t i = 0; i < size; ++i) hash_ = (hash_ ^ p[i]) * 0x100000001B3ull;
-    }
-    template <class T> void add_value(const T& v) { add(&v, sizeof v); }
-    std::uint64_t value() const { return hash_; }
-
-private:
-    std::uint64_t hash_ = 0xCBF29CE484222325ull;
-};
-
-void add_value(Digest& d, const Value& v)
-{
-    d.add_value(static_cast<std::uint8_t>(v.kind()));
-    switch (v.kind()) {
-    case ValueKind::Null: break;
-    case ValueKind::Boolean: d.add_value(v.boolean()); break;
-    case ValueKind::Byte: d.add_value(v.byte()); break;
-    case ValueKind::Integer: d.add_value(v.integer()); break;
-    case ValueKind::Long: d.add_value(v.long_integer()); break;
-    case ValueKind::Currency: d.add_value(v.currency()); break;
-    case ValueKind::Single: d.add_value(v.single()); break;
-    case ValueKind::Double: d.add_value(v.double_value()); break;
-    case ValueKind::Date: d.add_value(v.date()); break;
-    case ValueKind::Text:
-        d.add_value(v.text().size());
-        d.add(v.text().data(), v.text().size() * sizeof(char16_t));
-        break;
-    case ValueKind::Binary:
-        d.add_value(v.bytes().size());
-        d.add(v.bytes().data(), v.bytes().size());
-        break;
-    case ValueKind::Decimal: {
-        const Decimal& x = v.decimal();
-        d.add_value(x.precision), d.add_value(x.scale), d.add_value(x.negative);
-        d.add_value(x.high), d.add_value(x.low);
-        break;
-    }
-    }
-}
-
-// Reads the database as the reader does when it opens it and reads every
-// local table whole: the catalogue, each table's definition, each row's
-// values. Damage is the reader's error, naming `path`.
-std::vector<TableReading> read_as_the_reader(Pager& pager, const std::string& path)
-{
-    try {
-        std::vector<TableReading> out;
-        for (const CatalogueEntry& entry : read_catalogue(pager)) {
-            if (entry.linked()) continue;
-            const TableDefinition table = read_table_definition(pager, entry.definition_page());
-            std::vector<std::size_t> columns(table.columns.size());
-            for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = i;
-            Snapshot rows = read_snapshot(pager, table, columns, UINT64_MAX);
-            TableReading reading{entry.name, {}};
-            reading.rows.reserve(rows.size());
-            Value v;
-            for (; !rows.is_eof(); rows.move_next()) {
-                Digest d;
-                for (int f = 0; f < rows.field_count(); ++f) {
-                    rows.read(f, v);
-                    add_value(d, v);
-                }
-                reading.rows.push_back(d.value());
-            }
-            out.push_back(std::move(reading));
-        }
-        return out;
-    } catch (const Corrupt&) {
-        throw needs_repair(path);
-    } catch (const std::length_error&) {
-        throw needs_repair(path);
-    }
-}
 
 void check_locale(const std::string& locale, const Header& header)
 {
@@ -161,39 +71,44 @@ void write_pages(File& out, const std::vector<PageBytes>& pages, const Header& h
     if (!out.flush()) throw disk_error();
 }
 
-// The rebuilt pages, encoded as they will be written, read back through a
-// second pager and compared with the source table by table.
-bool reads_back(Pager& source, const std::vector<PageBytes>& pages, const Header& header)
-{
-    const std::size_t page_size = header.layout().page_size;
-    std::vector<std::uint8_t> image(pages.size() * page_size);
-    for (std::size_t p = 0; p < pages.size(); ++p) {
-        std::uint8_t* at = image.data() + p * page_size;
-        std::memcpy(at, pages[p].data(), page_size);
-        apply_page_key(header.page_key, static_cast<std::uint32_t>(p), at, page_size);
+// The copy's file, read back through a pager while its writer keeps it
+// open (and so keeps its lock on it).
+class ReadBack final : public File {
+public:
+    explicit ReadBack(File& file) : file_(file) {}
+    std::uint64_t size() override { return file_.size(); }
+    std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    {
+        return file_.read_at(offset, buffer, count);
     }
-    Pager copy(File::in_memory(std::move(image)), header);
-    return compaction::reads_alike(source, copy);
-}
+    bool writable() const override { return false; }
 
-// The copy just written, read back through its own file as the reader reads
-// it, must hold what the source held, table for table and row for row.
-void expect_reads_as_source(std::unique_ptr<File> written, const std::vector<TableReading>& source_reading,
-                            const std::string& source, const std::string& name)
+private:
+    File& file_;
+};
+
+// Whether the copy just written, read back from its file, holds the
+// source's tables with the same rows and long values, byte for byte.
+bool reads_as_source(File& written, const std::vector<compaction::TableDigests>& source_reading,
+                     const std::string& name)
 {
     std::vector<std::uint8_t> first(kJet4Layout.page_size);
-    first.resize(written->read_at(0, first.data(), first.size()));
+    first.resize(written.read_at(0, first.data(), first.size()));
     try {
-        Pager copy(std::move(written), read_header(Bytes(first.data(), first.size()), name));
-        if (read_as_the_reader(copy, name) == source_reading) return;
+        Pager copy(std::make_unique<ReadBack>(written), read_header(Bytes(first.data(), first.size()), name));
+        return compaction::read_stored(copy) == source_reading;
     } catch (const Error&) {
     } catch (const Corrupt&) {
+    } catch (const std::length_error&) {
     }
-    throw needs_repair(source);
+    return false;
 }
 
-// Compacts the source into `out`; the figures of the compaction used.
-CompactResult compact_into(Pager& pager, File& out, const std::string& source)
+// Compacts the source into the copy `out` (named `partial`) and reads it
+// back; the figures of the compaction used.
+CompactResult compact_into(Pager& pager, const std::vector<compaction::TableDigests>& reading,
+                           std::unique_ptr<File>& out, std::string& partial, const std::string& source,
+                           const std::string& destination)
 {
     const Header& header = pager.header();
     // The full rebuild first; what it does not carry over (or finds odd)
@@ -210,9 +125,14 @@ CompactResult compact_into(Pager& pager, File& out, const std::string& source)
     } catch (const std::length_error&) {
         pages.clear();
     }
-    if (!pages.empty() && reads_back(pager, pages, header)) {
-        write_pages(out, pages, header);
-        return rebuilt;
+    if (!pages.empty()) {
+        write_pages(*out, pages, header);
+        if (reads_as_source(*out, reading, partial)) return rebuilt;
+        // A rebuilt copy that does not read as its source is not kept: the
+        // other compaction writes a fresh one.
+        out.reset();
+        File::remove(partial);
+        out = compaction::create_copy(destination, partial);
     }
     CompactResult kept;
     try {
@@ -222,7 +142,8 @@ CompactResult compact_into(Pager& pager, File& out, const std::string& source)
     } catch (const std::length_error&) {
         throw needs_repair(source);
     }
-    write_pages(out, pages, header);
+    write_pages(*out, pages, header);
+    if (!reads_as_source(*out, reading, partial)) throw needs_repair(source);
     return kept;
 }
 
@@ -246,7 +167,16 @@ CompactResult compact(const std::string& source, const std::string& destination,
     if (header.has_password) throw error(kNotValidPassword);
     auto pager = std::make_unique<Pager>(std::move(file), header);
     if (File::exists(destination)) throw error(kDatabaseExists);
-    const std::vector<TableReading> reading = read_as_the_reader(*pager, source);
+    // Read as the reader reads it: what the reader refuses is refused here
+    // with the reader's error.
+    std::vector<compaction::TableDigests> reading;
+    try {
+        reading = compaction::read_checked(*pager);
+    } catch (const Corrupt&) {
+        throw needs_repair(source);
+    } catch (const std::length_error&) {
+        throw needs_repair(source);
+    }
 
     // Written under a name of its own, so that a compaction cut short
     // leaves no destination behind, only that file, which the next
@@ -256,13 +186,17 @@ CompactResult compact(const std::string& source, const std::string& destination,
     std::unique_ptr<File> out = compaction::create_copy(destination, partial);
     CompactResult result;
     try {
-        result = compact_into(*pager, *out, source);
-        expect_reads_as_source(std::move(out), reading, source, partial);
+        result = compact_into(*pager, reading, out, partial, source, destination);
+        // Named while its writer still holds it where an open file can be
+        // renamed, so that no sweep takes it for a leftover in between;
+        // where it cannot (Windows), closed first.
+        if (!out->replaceable_while_open()) out.reset();
         bool exists = false;
         if (!File::rename_new(partial, destination, exists)) {
             if (exists) throw error(kDatabaseExists);
             throw disk_error();
         }
+        out.reset();
     } catch (...) {
         out.reset();
         File::remove(partial);

@@ -49,10 +49,12 @@ inline constexpr int kCompactVersion40 = 64;
 // the start to the end of the call: nobody else has it open meanwhile. It is
 // only read, first the way the database reader reads it (the catalogue,
 // every table's definition and every row's values), and what the reader
-// refuses is refused here with the reader's error. The copy is written under
-// a name of its own beside the destination, read back the same way and
-// given the destination's name only once it holds every table's rows as
-// the source does, so the destination either does not exist or is whole.
+// refuses is refused here with the reader's error; that one reading gives
+// a digest of every stored row and long value (compact_tables.h). The copy
+// is written under a name of its own beside the destination, read back from
+// its file and given the destination's name only once every table's rows
+// and long values there give the source's digests, so the destination
+// either does not exist or is whole.
 // `while_held`, when given, runs after that, with the source still held
 // (to put the copy in its place, say); what it throws goes to the caller
 // and leaves the destination as it is. Where the system cannot rename a file

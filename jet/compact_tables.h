@@ -5,6 +5,7 @@
 #include "jet/page.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace jet::compaction {
@@ -13,10 +14,28 @@ namespace jet::compaction {
 // catalogue's own first; entries that name no definition page are left out.
 std::vector<std::uint32_t> table_pages(Pager& pager);
 
-// Whether every table of `copy` reads as in `source`: the same tables, and
-// the same rows in the same order, byte for byte but for where their long
-// values lie, with the same long values. A copy is read back so before it
-// is written.
-bool reads_alike(Pager& source, Pager& copy);
+// A local table as compaction compares a copy with its source: its name,
+// its definition page, a digest of its definition's columns and real
+// indexes (not of where its pages lie) and, record by record in storage
+// order, a digest of the stored row (its long values' pointers left out)
+// and of its long values. A copy whose tables give the same figures holds
+// the same rows byte for byte, and so reads as its source does.
+struct TableDigests {
+    std::string name;  // UTF-8
+    std::uint32_t page = 0;
+    std::uint64_t shape = 0;
+    std::vector<std::uint64_t> rows;
+    bool operator==(const TableDigests&) const = default;
+};
+
+// Every local table of the catalogue, read as the database reader reads it
+// (the catalogue, each definition, every value of every record), refusing
+// what the reader refuses with Corrupt, and its figures.
+std::vector<TableDigests> read_checked(Pager& pager);
+
+// The same figures from the stored rows and long values alone, without
+// decoding the other values: for a copy, whose rows are to be the source's.
+// Corrupt where its rows or long values cannot be read.
+std::vector<TableDigests> read_stored(Pager& pager);
 
 }  // namespace jet::compaction

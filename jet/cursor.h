@@ -3,12 +3,15 @@
 #pragma once
 
 #include "jet/lock_manager.h"
+#include "jet/row.h"
 #include "jet/page.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -97,5 +100,13 @@ private:
 // its definition), in storage order.
 Snapshot read_snapshot(Pager& pager, const TableDefinition& table, const std::vector<std::size_t>& columns,
                        std::uint64_t top);
+
+// Goes through every record of `table` as read_snapshot does with all its
+// columns, refusing what it refuses, but keeps no value: `record` gets each
+// record's stored bytes, its cells, and the long values of its memo and OLE
+// columns that hold one, in column order (all valid during the call).
+using CheckedRecord = std::function<void(Bytes row, const std::vector<RowCell>& cells,
+                                         std::span<const std::vector<std::uint8_t>> long_values)>;
+void check_records(Pager& pager, const TableDefinition& table, const CheckedRecord& record);
 
 }  // namespace jet

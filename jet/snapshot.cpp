@@ -129,13 +129,18 @@ public:
 
     void read_long(Bytes stored)
     {
-        read_long_value(pager_, stored, scratch_);
-        require(scratch_.size() <= long_value_budget_);
-        long_value_budget_ -= scratch_.size();
+        // Checking only, each of a record's long values is kept until the
+        // record has been handed on.
+        if (checking_ && long_values_.size() <= long_count_) long_values_.resize(long_count_ + 1);
+        std::vector<std::uint8_t>& into = checking_ ? long_values_[long_count_++] : scratch_;
+        read_long_value(pager_, stored, into);
+        require(into.size() <= long_value_budget_);
+        long_value_budget_ -= into.size();
     }
 
     void add_text(Snapshot::Cell& cell, Bytes stored)
     {
+        if (checking_) return;  // text of any bytes decodes
         const std::size_t at = out_.text_.size();
         if (pager_.layout().jet4())
             decode_jet4_text(stored, out_.text_);
@@ -148,6 +153,7 @@ public:
 
     void add_bytes(Snapshot::Cell& cell, Bytes stored)
     {
+        if (checking_) return;
         cell.kind = ValueKind::Binary;
         cell.offset = out_.bytes_.size();
         cell.size = static_cast<std::uint32_t>(stored.size());
@@ -193,12 +199,32 @@ public:
         if (out_.rows_ > 0) out_.visited_ = 1;
     }
 
+    // Every record with every column, through the checks above, its values
+    // kept nowhere.
+    void check(const CheckedRecord& record)
+    {
+        checking_ = true;
+        RowSplitter splitter(table_, pager_.layout());
+        std::vector<RowCell> stored;
+        Snapshot::Cell cell;
+        scan_rows(pager_, table_, [&](Bytes row) {
+            splitter.split(row, stored);
+            long_count_ = 0;
+            for (std::size_t c = 0; c < table_.columns.size(); ++c) add(cell, table_.columns[c], stored[c]);
+            record(row, stored, std::span(long_values_.data(), long_count_));
+            return true;
+        });
+    }
+
 private:
     Pager& pager_;
     const TableDefinition& table_;
     Snapshot& out_;
     std::uint64_t long_value_budget_;
     std::vector<std::uint8_t> scratch_;
+    bool checking_ = false;
+    std::vector<std::vector<std::uint8_t>> long_values_;  // the record's, when checking
+    std::size_t long_count_ = 0;
 };
 
 Snapshot read_snapshot(Pager& pager, const TableDefinition& table, const std::vector<std::size_t>& columns,
@@ -207,6 +233,12 @@ Snapshot read_snapshot(Pager& pager, const TableDefinition& table, const std::ve
     Snapshot snapshot;
     SnapshotWriter(pager, table, snapshot).read(columns, top);
     return snapshot;
+}
+
+void check_records(Pager& pager, const TableDefinition& table, const CheckedRecord& record)
+{
+    Snapshot unused;
+    SnapshotWriter(pager, table, unused).check(record);
 }
 
 }  // namespace jet
