@@ -1,7 +1,7 @@
 // The grid's columns for a table: one per field, titled with the field name,
 // aligned and sized by the field's type.
 #include "held_redraw.h"
-#include "quillmere_dlg.h"
+#include "transfer.h"
 #include "transfer_limits.h"
 
 namespace {
@@ -33,29 +33,35 @@ void ColumnFormat(const CDaoFieldInfo& field, int& nFormat, int& nWidth)
 }
 } // namespace
 
-void CQuillmereDlg::BuildColumns(const CString& strTable, CDaoDatabase* pDb)
+namespace transfer {
+
+CTableFields ReadTableFields(CDaoDatabase& db, const CString& strTable)
 {
-    if (!pDb || !pDb->IsOpen()) return;
-
-    CHeldRedraw held(m_grid);
-    held.Hold(true);
-    m_grid.SendMessage(LVM_DELETEALLITEMS, 0, 0);
-    while (m_grid.SendMessage(LVM_DELETECOLUMN, 0, 0)) {
-    }
-    if (strTable.IsEmpty()) return;
-
-    CDaoTableDef tableDef(pDb);
+    CDaoTableDef tableDef(&db);
     tableDef.Open(strTable);
     int nFields = tableDef.GetFieldCount();
     if (nFields > kMaxGridColumns) nFields = kMaxGridColumns;
+    CTableFields fields(static_cast<size_t>(nFields));
+    for (int i = 0; i < nFields; ++i) tableDef.GetFieldInfo(i, fields[static_cast<size_t>(i)], AFX_DAO_PRIMARY_INFO);
+    return fields;
+}
 
-    CStringArray titles;
-    CDaoFieldInfo field;
-    for (int i = 0; i < nFields; ++i) {
-        tableDef.GetFieldInfo(i, field, AFX_DAO_PRIMARY_INFO);
-        titles.Add(field.m_strName);
+void BuildColumns(CListCtrl& grid, CDaoDatabase& db, const CString& strTable, CTableFields& fields)
+{
+    CHeldRedraw held(grid);
+    held.Hold(true);
+    grid.DeleteAllItems();
+    while (grid.DeleteColumn(0)) {
+    }
+    if (strTable.IsEmpty()) return;
+
+    fields = ReadTableFields(db, strTable);
+    for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
+        const CDaoFieldInfo& field = fields[static_cast<size_t>(i)];
         int nFormat = LVCFMT_LEFT, nWidth = 0;
         ColumnFormat(field, nFormat, nWidth);
-        m_grid.InsertColumn(i, titles[i], nFormat, nWidth, -1);
+        grid.InsertColumn(i, field.m_strName, nFormat, nWidth, -1);
     }
 }
+
+} // namespace transfer

@@ -1,6 +1,6 @@
-// "Repair DB": the database named by the path label compacted into a
-// temporary file beside it, which then takes the database's place.
-#include "quillmere_dlg.h"
+// Compacting a database in place: into a temporary file beside it, which
+// then takes the database's place.
+#include "transfer.h"
 
 namespace {
 const char kCompactLocale[] = ";LANGID=0x0409;CP=1252;COUNTRY=0";
@@ -18,7 +18,15 @@ CString SystemErrorText(DWORD dwError)
 }
 } // namespace
 
-CString CQuillmereDlg::CompactTempName(const CString& strPath)
+BOOL transfer::CReplaceException::GetErrorMessage(LPSTR lpszError, UINT nMaxError, PUINT pnHelpContext) const
+{
+    if (pnHelpContext) *pnHelpContext = 0;
+    if (!lpszError || nMaxError == 0) return FALSE;
+    ::lstrcpynA(lpszError, m_strMessage, static_cast<int>(nMaxError));
+    return TRUE;
+}
+
+CString transfer::CompactTempName(const CString& strPath)
 {
     // Only a dot in the file's own name (after the last separator or drive
     // colon) begins its extension.
@@ -30,55 +38,18 @@ CString CQuillmereDlg::CompactTempName(const CString& strPath)
     return strPath.Left(nDot) + ".tmp";
 }
 
-void CQuillmereDlg::OnRepairDb()
+void transfer::CompactInPlace(const CString& strPath)
 {
-    CString strPath;
-    m_stcPath.GetWindowText(strPath);
-    if (strPath.IsEmpty()) return;
-
-    StopModes();
-    const BOOL bWasOpen = m_db.IsOpen();
-    if (bWasOpen) m_db.Close();
-
-    CString strError;
-    BOOL bFailed = FALSE;
-    {
-        CWaitCursor wait;
-        try {
-            const CString strTemp = CompactTempName(strPath);
-            CDaoWorkspace workspace;
-            // One rename replaces the database, right after the compaction
-            // had it to itself: a program that opened it since makes the
-            // rename fail, so none of its writes are lost. The database
-            // either still is the old file or already the compacted one,
-            // never half of each. When the rename fails the compacted copy
-            // stays, and the box says where.
-            workspace.CompactDatabase(strPath, strTemp, kCompactLocale, 0, [&] {
-                if (!::MoveFileExA(strTemp, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-                    bFailed = TRUE;
-                    strError = SystemErrorText(::GetLastError());
-                    strError += "\nThe compacted database was kept as '" + strTemp + "'.";
-                }
-            });
-        } catch (CException* e) {
-            char szCause[256] = "";
-            e->GetErrorMessage(szCause, 255);
-            e->Delete();
-            bFailed = TRUE;
-            strError = szCause;
-        } catch (const std::bad_alloc&) {
-            CMemoryException e(FALSE);
-            char szCause[256] = "";
-            e.GetErrorMessage(szCause, 255);
-            bFailed = TRUE;
-            strError = szCause;
-        }
-    }
-    if (bFailed) {
-        CString strMessage;
-        strMessage.Format("Unable to Compact Database:\n %s", static_cast<LPCSTR>(strError));
-        AfxMessageBox(strMessage, MB_ICONSTOP);
-    }
-
-    if (bWasOpen) RunGuarded([&] { m_db.Open(m_strDbPath, FALSE, FALSE, ""); });
+    const CString strTemp = CompactTempName(strPath);
+    CDaoWorkspace workspace;
+    // One rename replaces the database, right after the compaction had it to
+    // itself: a program that opened it since makes the rename fail, so none
+    // of its writes are lost. The database either still is the old file or
+    // already the compacted one, never half of each. When the rename fails
+    // the compacted copy stays, and the exception says where.
+    workspace.CompactDatabase(strPath, strTemp, kCompactLocale, 0, [&] {
+        if (!::MoveFileExA(strTemp, strPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            throw new CReplaceException(SystemErrorText(::GetLastError()) + "\nThe compacted database was kept as '" +
+                                        strTemp + "'.");
+    });
 }

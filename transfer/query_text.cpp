@@ -1,7 +1,6 @@
 // The query text every read and rewrite of a table runs: its first 1000
 // records with the first 240 fields named one by one.
-#include "quillmere_dlg.h"
-#include "transfer_limits.h"
+#include "transfer.h"
 
 namespace {
 // The words the engine's SQL keeps for itself, its own and those of the SQL
@@ -66,21 +65,12 @@ bool IsPlainIdentifier(const CString& strName)
 bool StandsBare(const CString& strName) { return IsPlainIdentifier(strName) && !IsReservedWord(strName); }
 } // namespace
 
-CString CQuillmereDlg::BuildQuery(const CString& strTable, CDaoDatabase* pDb)
+CString transfer::BuildQuery(const CString& strTable, const CTableFields& fields)
 {
-    if (!pDb || !pDb->IsOpen()) return CString();
-
-    CDaoTableDef tableDef(pDb);
-    tableDef.Open(strTable);
-    int nFields = tableDef.GetFieldCount();
-    if (nFields > kMaxGridColumns) nFields = kMaxGridColumns;
-
     CString strSQL = "SELECT TOP 1000 ";
-    CDaoFieldInfo field;
-    for (int i = 0; i < nFields; ++i) {
-        tableDef.GetFieldInfo(i, field, AFX_DAO_PRIMARY_INFO);
+    for (size_t i = 0; i < fields.size(); ++i) {
         strSQL += i == 0 ? "[" : ", [";
-        strSQL += field.m_strName;
+        strSQL += fields[i].m_strName;
         strSQL += "]";
     }
     // The table the operator picked from the list must be readable whatever its

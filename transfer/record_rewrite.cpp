@@ -1,30 +1,23 @@
 // The updating mode's pass: every field of the current table's records
 // written back with the value it holds, so the database sees real update
 // traffic while its contents stay as they were.
-#include "quillmere_dlg.h"
+#include "transfer.h"
 
-int CQuillmereDlg::RewriteRecords()
+void transfer::RewriteRecords(CDaoDatabase& db, const CString& strSQL, int& nDone)
 {
-    if (!m_db.IsOpen()) return 0;
-    if (m_strTable.IsEmpty()) return 0;
-
-    int nDone = 0;
-    RunGuarded([&] {
-        COleVariant varValue;
-        CDaoRecordset rs(&m_db);
-        rs.Open(dbOpenDynaset, m_strSQL, 0);
-        const short nFields = rs.GetFieldCount();
-        while (!rs.IsEOF()) {
-            for (short f = 0; f < nFields; ++f) {
-                rs.GetFieldValue(f, varValue);
-                rs.Edit();
-                rs.SetFieldValue(f, varValue);
-                rs.Update();
-            }
-            rs.MoveNext();
-            ++nDone;
+    COleVariant varValue;
+    CDaoRecordset rs(&db);
+    rs.Open(dbOpenDynaset, strSQL, 0);
+    const short nFields = rs.GetFieldCount();
+    while (!rs.IsEOF()) {
+        for (short f = 0; f < nFields; ++f) {
+            rs.GetFieldValue(f, varValue);
+            rs.Edit();
+            rs.SetFieldValue(f, varValue);
+            rs.Update();
         }
-        varValue.Clear();
-    });
-    return nDone;
+        rs.MoveNext();
+        ++nDone;
+    }
+    varValue.Clear();
 }

@@ -1,5 +1,5 @@
 // A field value as the text of a grid cell.
-#include "quillmere_dlg.h"
+#include "transfer.h"
 #include <charconv>
 
 namespace {
@@ -30,7 +30,7 @@ void FixedText(CString& text, double value, int nPrecision)
 }
 } // namespace
 
-CString CQuillmereDlg::ToString(const COleVariant& var, int nPrecision, DWORD dwDateStyle)
+CString transfer::ToString(const COleVariant& var, int nPrecision, DWORD dwDateStyle)
 {
     CString text;
     switch (var.vt) {

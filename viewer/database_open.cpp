@@ -22,7 +22,7 @@ void CQuillmereDlg::OpenDatabase(const CString& strPath)
     // next read or toggle lays out afresh.
     m_strTable.Empty();
     m_strSQL.Empty();
-    m_lstTables.SendMessage(LB_RESETCONTENT, 0, 0);
+    m_lstTables.ResetContent();
     m_strDbPath = strPath;
     if (m_db.IsOpen()) m_db.Close();
 
@@ -41,7 +41,7 @@ void CQuillmereDlg::OpenDatabase(const CString& strPath)
     for (int i = 0; GetTableInfo(&db, info, i); ++i) {
         if (info.m_lAttributes & dbSystemObject) continue;
         if (info.m_lAttributes & dbHiddenObject) continue;
-        m_lstTables.SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(static_cast<LPCSTR>(info.m_strName)));
+        m_lstTables.AddString(info.m_strName);
     }
     db.Close();
 }
@@ -63,7 +63,7 @@ BOOL CQuillmereDlg::GetTableInfo(CDaoDatabase* pDb, CDaoTableDefInfo& info, int 
 
 CString CQuillmereDlg::GetSelectedTable()
 {
-    const int nIndex = static_cast<int>(m_lstTables.SendMessage(LB_GETCURSEL, 0, 0));
+    const int nIndex = m_lstTables.GetCurSel();
     CString strTable;
     if (nIndex >= 0) {
         m_lstTables.GetText(nIndex, strTable);

@@ -1,10 +1,12 @@
 // The viewer dialog: owns every control and all run-time state of the program.
 #pragma once
 #include <new>
+#include <optional>
 #include "afx.h"
 #include "afxdao.h"
 #include "grid_list_ctrl.h"
 #include "resource.h"
+#include "transfer.h"
 
 class CQuillmereDlg : public CDialog {
 public:
@@ -61,17 +63,21 @@ public:
     // and a line in the log, when no timer could be made.
     BOOL StartTimer();
 
-    // Moving a table into the grid (transfer/).
-    // One grid column per field of the table (at most 240), by field type.
-    void BuildColumns(const CString& strTable, CDaoDatabase* pDb);
+    // Moving a table into the grid (transfer/), within the guards of the
+    // dialog (table_transfer.cpp, repair_db.cpp).
+    // One grid column per field of the table (at most 240), by field type;
+    // nothing without an open database. The definition it reads goes into
+    // pFields when given.
+    void BuildColumns(const CString& strTable, CDaoDatabase* pDb, transfer::CTableFields* pFields = nullptr);
     // The query text of the table: its first 1000 records, fields named.
     CString BuildQuery(const CString& strTable, CDaoDatabase* pDb);
     // A field value as cell text: nPrecision decimals for floating-point
     // values; dwDateStyle 1 time only, 2 date only, otherwise date and time.
     static CString ToString(const COleVariant& var, int nPrecision, DWORD dwDateStyle);
     // The first read of a table: fills the grid and gives the query text it
-    // used (empty when it read nothing).
-    CString ReadTable(const CString& strTable, CDaoDatabase* pDb);
+    // used (empty when it read nothing). The query names pFields when given,
+    // else the fields of the definition it reads.
+    CString ReadTable(const CString& strTable, CDaoDatabase* pDb, const transfer::CTableFields* pFields = nullptr);
     // Reads the current table again with the stored query text; gives the
     // number of records put into the grid.
     int RefreshTable();
@@ -79,11 +85,6 @@ public:
     // back with the value it holds, one edit and update per field; gives the
     // number of records done. Needs m_db open.
     int RewriteRecords();
-    // The temporary file "Repair DB" compacts into: the path with the
-    // extension of its file name (from the name's last ".") replaced by
-    // ".tmp", or ".tmp" appended when the name has none. Dots in folder
-    // names are left alone.
-    static CString CompactTempName(const CString& strPath);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -108,8 +109,13 @@ private:
     BOOL ConfirmClose();
     // Enables the table list exactly when both modes are off.
     void UpdateTableListState();
-    // Lays out the grid's columns for strTable unless they are its already.
-    void LayOutColumns(const CString& strTable, CDaoDatabase* pDb);
+    // The first read of a table, for "Read Once" and both toggles: opens db on
+    // the database path, lays out the columns unless they are strTable's
+    // already, reads the table and stores its query text; db is closed after.
+    void ReadFirst(const CString& strTable, CDaoDatabase& db);
+    // Lays out the grid's columns for strTable unless they are its already;
+    // the definition read for them goes into fields.
+    void LayOutColumns(const CString& strTable, CDaoDatabase* pDb, std::optional<transfer::CTableFields>& fields);
     // Fits the grid's rows to the recordset's records and sets every cell;
     // nDone counts the records done so far.
     void FillGridRows(CDaoRecordset& rs, int& nDone);

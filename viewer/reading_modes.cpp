@@ -37,10 +37,7 @@ void CQuillmereDlg::OnToggleReading()
 
     if (std::strcmp(strTable, m_strTable) != 0) {
         CDaoDatabase db;
-        RunGuarded([&] { db.Open(m_strDbPath, FALSE, FALSE, ""); });
-        LayOutColumns(strTable, &db);
-        m_strSQL = ReadTable(strTable, &db);
-        if (db.IsOpen()) db.Close();
+        ReadFirst(strTable, db);
     }
 
     // Without a timer no tick would come: the mode stays off.
@@ -63,20 +60,9 @@ void CQuillmereDlg::OnToggleUpdating()
     CString strTable = GetSelectedTable();
     if (strTable.IsEmpty()) return;
 
-    if (std::strcmp(strTable, m_strTable) != 0) {
-        if (m_db.IsOpen()) m_db.Close();
-        RunGuarded([&] { m_db.Open(m_strDbPath, FALSE, FALSE, ""); });
-        // The connection is the mode's and the mode is off: a layout that
-        // fails (the table has gone) does not leave it open.
-        try {
-            LayOutColumns(strTable, &m_db);
-            m_strSQL = ReadTable(strTable, &m_db);
-        } catch (...) {
-            if (m_db.IsOpen()) m_db.Close();
-            throw;
-        }
-        if (m_db.IsOpen()) m_db.Close();
-    }
+    // The first read goes through the mode's connection, which the mode being
+    // off leaves closed after it.
+    if (std::strcmp(strTable, m_strTable) != 0) ReadFirst(strTable, m_db);
 
     if (AfxMessageBox(kUpdateQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     if (m_nTimerId == 0 && !StartTimer()) return;

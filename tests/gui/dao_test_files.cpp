@@ -1,6 +1,8 @@
 #include "dao_test_files.h"
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <fstream>
+#include <iterator>
 
 namespace {
 std::string Backslashed(std::string path)
@@ -65,4 +67,10 @@ std::string AnsiFromUtf8(const std::string& utf8)
                                                            ansi.data(), static_cast<int>(ansi.size()), nullptr,
                                                            nullptr)));
     return ansi;
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

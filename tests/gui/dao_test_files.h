@@ -29,3 +29,6 @@ private:
 // The text in the program's code page of a UTF-8 text (what the data-access
 // layer makes of the engine's texts).
 std::string AnsiFromUtf8(const std::string& utf8);
+
+// Every byte of a file, as one string (empty when it cannot be read).
+std::string FileBytes(const std::string& path);

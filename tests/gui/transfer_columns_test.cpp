@@ -1,27 +1,23 @@
-// Grid columns from a table definition, and the query text that goes with them.
+// Grid columns from a table definition, and the query text that names the
+// same fields.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "transfer_test_support.h"
+#include "transfer_fixture.h"
 
 namespace {
-class Transfer : public ViewerTest {
+class ColumnLayout : public TransferTest {
 protected:
-    CDaoDatabase& Open(const std::string& fixture)
-    {
-        db.Open(files.Copy(fixture).c_str(), FALSE, FALSE, "");
-        return db;
-    }
-    CDaoDatabase db;
+    void Lay(const char* table) { transfer::BuildColumns(m_grid, db, table, fields); }
 };
 } // namespace
 
-TEST_F(Transfer, ColumnsTakeFormatAndWidthFromTheFieldType)
+TEST_F(ColumnLayout, ColumnsTakeFormatAndWidthFromTheFieldType)
 {
     Open("types.mdb");
-    ListMessageSpy spy(dlg.m_grid.m_hWnd);
-    dlg.BuildColumns("AllTypes", &db);
-    const std::vector<GridColumn> columns = Columns(dlg.m_grid);
+    ListMessageSpy spy(m_grid.m_hWnd);
+    Lay("AllTypes");
+    const std::vector<GridColumn> columns = Columns(m_grid);
     const GridColumn expected[] = {
         {"ColBoolean", LVCFMT_RIGHT, 40}, {"ColByte", LVCFMT_RIGHT, 40},  {"ColInt", LVCFMT_RIGHT, 40},
         {"ColLong", LVCFMT_RIGHT, 40},    {"ColMoney", LVCFMT_RIGHT, 40}, {"ColFloat", LVCFMT_RIGHT, 50},
@@ -30,8 +26,10 @@ TEST_F(Transfer, ColumnsTakeFormatAndWidthFromTheFieldType)
         {"ColGuid", LVCFMT_RIGHT, 40},    {"ColNumeric", LVCFMT_RIGHT, 40},
     };
     ASSERT_EQ(columns.size(), 14u);
+    ASSERT_EQ(fields.size(), 14u);
     for (size_t i = 0; i < columns.size(); ++i) {
         EXPECT_EQ(columns[i].title, expected[i].title);
+        EXPECT_EQ(std::string(fields[i].m_strName), expected[i].title);
         EXPECT_EQ(columns[i].format, expected[i].format) << expected[i].title;
         EXPECT_EQ(columns[i].width, expected[i].width) << expected[i].title;
     }
@@ -42,25 +40,26 @@ TEST_F(Transfer, ColumnsTakeFormatAndWidthFromTheFieldType)
     EXPECT_EQ(spy.lines, lines);
 }
 
-TEST_F(Transfer, TextWidthIsFiveTimesItsSizeUpTo105)
+TEST_F(ColumnLayout, TextWidthIsFiveTimesItsSizeUpTo105)
 {
     Open("rows.mdb");
-    dlg.BuildColumns("Box Score", &db);  // Team TEXT(3)
-    EXPECT_EQ(Columns(dlg.m_grid)[0].width, 15);
-    dlg.BuildColumns("Big1500", &db);  // Label TEXT(20)
-    EXPECT_EQ(Columns(dlg.m_grid)[1].width, 100);
-    dlg.BuildColumns("Four", &db);  // Word TEXT(10)
-    EXPECT_EQ(Columns(dlg.m_grid)[1].width, 50);
+    Lay("Box Score");  // Team TEXT(3)
+    EXPECT_EQ(Columns(m_grid)[0].width, 15);
+    Lay("Big1500");  // Label TEXT(20)
+    EXPECT_EQ(Columns(m_grid)[1].width, 100);
+    Lay("Four");  // Word TEXT(10)
+    EXPECT_EQ(Columns(m_grid)[1].width, 50);
     Open("real/jackcess-V1997-test2.mdb");  // text fields up to 255 characters
-    dlg.BuildColumns("MSP_PROJECTS", &db);
-    for (const GridColumn& c : Columns(dlg.m_grid)) EXPECT_LE(c.width, 105) << c.title;
+    Lay("MSP_PROJECTS");
+    for (const GridColumn& c : Columns(m_grid)) EXPECT_LE(c.width, 105) << c.title;
 }
 
-TEST_F(Transfer, AtMost240ColumnsAndAMatchingQuery)
+// The definition read for the columns gives the query text its fields.
+TEST_F(ColumnLayout, AtMost240ColumnsAndAMatchingQuery)
 {
     Open("wide.mdb");
-    dlg.BuildColumns("Wide255", &db);
-    const std::vector<GridColumn> columns = Columns(dlg.m_grid);
+    Lay("Wide255");
+    const std::vector<GridColumn> columns = Columns(m_grid);
     ASSERT_EQ(columns.size(), 240u);
     EXPECT_EQ(columns[239].title, "F240");
 
@@ -71,50 +70,45 @@ TEST_F(Transfer, AtMost240ColumnsAndAMatchingQuery)
         expected += std::string(", [") + name + "]";
     }
     expected += " FROM Wide255";
-    EXPECT_EQ(std::string(dlg.BuildQuery("Wide255", &db)), expected);
+    EXPECT_EQ(std::string(transfer::BuildQuery("Wide255", fields)), expected);
 }
 
-TEST_F(Transfer, NoDatabaseLeavesTheGridAnEmptyNameEmptiesIt)
-{
-    dlg.m_grid.InsertColumn(0, "A", LVCFMT_LEFT, 30);
-    dlg.m_grid.InsertColumn(1, "B", LVCFMT_LEFT, 30);
-    dlg.m_grid.InsertItem(0, "a");
-    CDaoDatabase closed;
-    dlg.BuildColumns("Four", &closed);
-    dlg.BuildColumns("Four", nullptr);
-    EXPECT_EQ(Columns(dlg.m_grid).size(), 2u);
-    EXPECT_EQ(Rows(dlg.m_grid), 1);
-    EXPECT_EQ(std::string(dlg.BuildQuery("Four", &closed)), "");
-    EXPECT_EQ(std::string(dlg.BuildQuery("Four", nullptr)), "");
-
-    Open("rows.mdb");
-    dlg.BuildColumns("", &db);
-    EXPECT_EQ(Columns(dlg.m_grid).size(), 0u);
-    EXPECT_EQ(Rows(dlg.m_grid), 0);
-}
-
-TEST_F(Transfer, AMissingTableThrowsWithTheGridEmptied)
+TEST_F(ColumnLayout, AnEmptyNameEmptiesTheGridAMissingTableThrowsWithItEmptied)
 {
     Open("rows.mdb");
-    dlg.BuildColumns("Four", &db);
-    dlg.m_grid.InsertItem(0, "x");
-    try {
-        dlg.BuildColumns("Gone", &db);
-        ADD_FAILURE() << "no exception";
-    } catch (CDaoException* e) {
-        EXPECT_EQ(std::string(e->m_pErrorInfo->m_strDescription), "Item not found in this collection.");
-        e->Delete();
+    for (const char* table : {"", "Gone"}) {
+        Lay("Four");
+        m_grid.InsertItem(0, "x");
+        try {
+            Lay(table);
+            EXPECT_STREQ(table, "") << "no exception";
+        } catch (CDaoException* e) {
+            EXPECT_STREQ(table, "Gone");
+            EXPECT_EQ(std::string(e->m_pErrorInfo->m_strDescription), "Item not found in this collection.");
+            e->Delete();
+        }
+        EXPECT_EQ(Columns(m_grid).size(), 0u) << table;
+        EXPECT_EQ(Rows(m_grid), 0) << table;
     }
-    EXPECT_EQ(Columns(dlg.m_grid).size(), 0u);
-    EXPECT_EQ(Rows(dlg.m_grid), 0);
 }
 
-TEST_F(Transfer, QueryNamesEveryFieldInBracketsAndTheTableBareWhenItCan)
+TEST_F(ColumnLayout, QueryNamesEveryFieldInBracketsAndTheTableBareWhenItCan)
 {
-    Open("rows.mdb");
-    EXPECT_EQ(std::string(dlg.BuildQuery("T1", &db)), "SELECT TOP 1000 [A], [X Y], [Z] FROM T1");
-    // A table name with a blank is bracketed, so that the table can be read.
-    EXPECT_EQ(std::string(dlg.BuildQuery("Box Score", &db)),
-              "SELECT TOP 1000 [Team], [Q1], [Q2], [Q3], [Q4], [Final Score] FROM [Box Score]");
-    EXPECT_EQ(std::string(dlg.BuildQuery("Three5", &db)), "SELECT TOP 1000 [C1], [C2], [C3], [C4], [C5] FROM Three5");
+    const struct {
+        const char* fixture;
+        const char* table;
+        const char* sql;
+    } cases[] = {
+        {"rows.mdb", "T1", "SELECT TOP 1000 [A], [X Y], [Z] FROM T1"},
+        // A table name with a blank is bracketed, so that the table can be read.
+        {"rows.mdb", "Box Score", "SELECT TOP 1000 [Team], [Q1], [Q2], [Q3], [Q4], [Final Score] FROM [Box Score]"},
+        {"rows.mdb", "Three5", "SELECT TOP 1000 [C1], [C2], [C3], [C4], [C5] FROM Three5"},
+        // The words of SQL are known in any case; a plain name that is none stands bare.
+        {"reserved.mdb", "oRDER", "SELECT TOP 1000 [Quarter], [Description], [PlayId] FROM [oRDER]"},
+        {"reserved.mdb", "Scores", "SELECT TOP 1000 [ScoreId], [Team], [Points], [Updated] FROM Scores"},
+    };
+    for (const auto& c : cases) {
+        Open(c.fixture);
+        EXPECT_EQ(std::string(transfer::BuildQuery(c.table, transfer::ReadTableFields(db, c.table))), c.sql);
+    }
 }

@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 #include "dao_test_files.h"
-#include "quillmere_dlg.h"
+#include "transfer.h"
 
 namespace {
 std::string Text(const COleVariant& v, int precision = 3, DWORD style = 0x80000000)
 {
-    return std::string(CQuillmereDlg::ToString(v, precision, style));
+    return std::string(transfer::ToString(v, precision, style));
 }
 } // namespace
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "reading_modes.h"
-#include "transfer_test_support.h"
+#include "viewer_test_support.h"
 
 namespace {
 // A folder of the tests' Wine prefix, so that the pictures show a plain path.

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 #include "reading_modes.h"
-#include "transfer_test_support.h"
+#include "viewer_test_support.h"
 
 namespace {
 constexpr char kQuestion[] = "Are you sure you wish to UPDATE? \nDo NOT use this feature live during a game!!!";

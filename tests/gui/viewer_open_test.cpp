@@ -4,7 +4,7 @@
 #include <direct.h>
 #include <string>
 #include <vector>
-#include "transfer_test_support.h"
+#include "viewer_test_support.h"
 
 namespace {
 using Names = std::vector<std::string>;

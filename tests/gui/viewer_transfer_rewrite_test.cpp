@@ -1,0 +1,57 @@
+// The updating mode's pass in the dialog: what it needs, that the grid plays
+// no part, and the log line of a refusal.
+#include <gtest/gtest.h>
+#include "viewer_test_support.h"
+
+namespace {
+class Rewrite : public ViewerTest {
+protected:
+    // Opens the updating mode's connection and makes the table current with
+    // its query text, as the mode's first read leaves them (the grid plays
+    // no part in the pass).
+    void Prepare(const char* table)
+    {
+        dlg.m_db.Open(dlg.m_strDbPath, FALSE, FALSE, "");
+        dlg.m_strTable = table;
+        dlg.m_strSQL = dlg.BuildQuery(table, &dlg.m_db);
+        ASSERT_FALSE(dlg.m_strSQL.IsEmpty());
+    }
+};
+} // namespace
+
+TEST_F(Rewrite, NothingWithoutTheConnectionOrATable)
+{
+    const std::string path = OpenCopy("rows.mdb");
+    ASSERT_TRUE(Select("Four"));
+    Click(IDC_READ_ONCE);
+    EXPECT_EQ(dlg.RewriteRecords(), 0);  // m_db closed
+    dlg.m_db.Open(dlg.m_strDbPath, FALSE, FALSE, "");
+    const CString table = dlg.m_strTable;
+    dlg.m_strTable.Empty();
+    EXPECT_EQ(dlg.RewriteRecords(), 0);
+    dlg.m_strTable = table;
+    EXPECT_EQ(dlg.RewriteRecords(), 4);
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(Rewrite, TheGridsTextsPlayNoPart)
+{
+    const std::string path = OpenCopy("rows.mdb");
+    ASSERT_TRUE(Select("Four"));
+    Click(IDC_READ_ONCE);
+    Prepare("Four");
+    const std::string before = FileBytes(path);
+    dlg.m_grid.SetItemText(0, 1, "changed in the grid");
+    dlg.m_grid.DeleteAllItems();
+    EXPECT_EQ(dlg.RewriteRecords(), 4);
+    dlg.m_db.Close();
+    EXPECT_EQ(FileBytes(path), before);
+}
+
+TEST_F(Rewrite, AnAutoNumberFieldEndsThePassAtItsFirstRecord)
+{
+    OpenCopy("autonumber.mdb");
+    Prepare("Scores");
+    EXPECT_EQ(dlg.RewriteRecords(), 0);
+    EXPECT_EQ(Log(), "DAO--Exception: Field cannot be updated.\r\n");
+}
