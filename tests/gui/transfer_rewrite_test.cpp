@@ -2,9 +2,11 @@
 // byte of the file, and how a refusal ends it.
 #include <gtest/gtest.h>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include "jet/database.h"
+#include "jet/lock_file.h"
 #include "jet/lock_manager.h"
 #include "jet/table_scan.h"
 #include "transfer_test_support.h"
@@ -135,4 +137,18 @@ TEST_F(Rewrite, ALockedRecordEndsThePassWithTheRecordsBeforeItAndOneLogLine)
     EXPECT_EQ(log.rfind("DAO--Exception: Could not update; currently locked by user 'Admin' on machine '", 0), 0u)
         << log;
     EXPECT_EQ(log.find("\r\n"), log.size() - 2);
+}
+
+// A lock file that cannot be used (a folder under its name): the pass
+// changes nothing, and its refusal is logged once.
+TEST_F(Rewrite, WithoutAUsableLockFileThePassIsRefusedAndLogged)
+{
+    const std::string path = OpenCopy("rows.mdb");
+    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(jet::lock_file::path_for(path))));
+    Prepare("Four");
+    const std::string before = FileBytes(path);
+    EXPECT_EQ(dlg.RewriteRecords(), 0);
+    dlg.m_db.Close();
+    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(Log(), "DAO--Exception: Could not lock file.\r\n");
 }
