@@ -98,6 +98,12 @@ Database::Database(std::unique_ptr<File> file, const std::string& path, int link
 
 Database::~Database() = default;
 
+void Database::require_writable() const
+{
+    if (!pager_->file().writable()) throw read_only();
+    if (locks_ && locks_->refused()) throw error(kCouldNotLockFile);
+}
+
 const CatalogueEntry& Database::table(std::size_t index) const
 {
     if (index >= catalogue_.size()) throw item_not_found();

@@ -37,7 +37,13 @@ public:
 
     const std::string& path() const { return path_; }
     Version version() const { return pager_->layout().version; }
-    bool writable() const { return pager_->file().writable(); }
+    // Whether records may be changed: the file may be written, and this user
+    // takes part in the locking (see LockManager::refused).
+    bool writable() const { return pager_->file().writable() && !(locks_ && locks_->refused()); }
+    // Throws unless writable(): "Cannot update. Database or object is
+    // read-only." for a file that may not be written, "Could not lock file."
+    // for one whose lock file cannot be used.
+    void require_writable() const;
 
     // Table definitions in catalogue order, as read when the database opened.
     std::size_t table_count() const { return catalogue_.size(); }

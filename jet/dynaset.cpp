@@ -134,7 +134,7 @@ void Dynaset::edit()
 {
     if (is_eof()) throw no_current_record();
     if (s_->deleted) throw error(kRecordDeleted);
-    if (!s_->db->writable()) throw read_only();
+    s_->db->require_writable();
     s_->editing = true;
     s_->pending.clear();
 }

@@ -30,6 +30,7 @@ constexpr ErrorText kErrorTexts[] = {
     {kFileInUse, "Could not use '|'; file already in use."},
     {kRecordTooLarge, "Record is too large."},
     {kNeedsRepair, "The database '|' needs to be repaired or isn't a database file."},
+    {kCouldNotLockFile, "Could not lock file."},
     {kCannotOpenFile, "The database engine cannot open the file '|'. It is already opened exclusively by another "
                       "user, or you need permission to view its data."},
     {kTooFewParameters, "Too few parameters. Expected |."},

@@ -24,6 +24,7 @@ enum ErrorNumber : int {
     kFileInUse = 3045,
     kRecordTooLarge = 3047,
     kNeedsRepair = 3049,
+    kCouldNotLockFile = 3050,
     kCannotOpenFile = 3051,
     kTooFewParameters = 3061,
     kInputTableNotFound = 3078,

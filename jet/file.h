@@ -22,6 +22,20 @@ namespace jet {
 
 enum class LockMode : std::uint8_t { Shared, Exclusive };
 
+// Which file a name leads to, whatever its names (on POSIX the device and
+// the inode, on Windows the volume and the file index).
+struct FileId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool known = false;
+};
+
+// Whether both are known and are the same file.
+inline bool same_file(const FileId& a, const FileId& b)
+{
+    return a.known && b.known && a.volume == b.volume && a.index == b.index;
+}
+
 class File {
 public:
     // Opens an existing file for reading and writing while other programs keep
@@ -38,7 +52,8 @@ public:
     // kFileInUse while someone else has the file open.
     static std::unique_ptr<File> open_exclusive(const std::string& path);
     // Opens a file for reading and writing, creating it when it is missing
-    // (the lock file beside a database); null when that is not possible.
+    // (the lock file beside a database); null when that is not possible, and
+    // for anything but an ordinary file: a symbolic link is not followed.
     static std::unique_ptr<File> open_or_create(const std::string& path);
     // Creates a file that must not exist yet, for reading and writing; null
     // when it cannot, with `exists` telling whether a file of that name was
@@ -57,6 +72,12 @@ public:
     static bool exists(const std::string& path);
     // Deletes a file; false when it could not be deleted.
     static bool remove(const std::string& path);
+    // `path` with every symbolic link, "." and ".." resolved, as the system
+    // names the file (UTF-8); `path` itself when that cannot be found.
+    static std::string real_path(const std::string& path);
+    // Which file `path` names; a symbolic link is itself, not its target.
+    // Unknown when there is nothing there.
+    static FileId id_of(const std::string& path);
     // A read-only file held in memory (tests, fuzzing, copies of a file).
     static std::unique_ptr<File> in_memory(std::vector<std::uint8_t> bytes);
 
@@ -104,6 +125,8 @@ public:
     // True when the file has been deleted while this handle was open (on
     // Windows: its deletion waits for the handles to close).
     virtual bool unlinked() { return false; }
+    // Which file this is; unknown for a file in memory.
+    virtual FileId id() const { return {}; }
 };
 
 // The name of this computer as the system gives it (UTF-8, may be empty).

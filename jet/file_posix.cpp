@@ -3,6 +3,7 @@
 #include "jet/error.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,6 +105,13 @@ public:
         struct flock fl = range_of(offset, length, mode == LockMode::Exclusive ? F_WRLCK : F_RDLCK);
         if (::fcntl(fd_, kGetLock, &fl) != 0) return false;
         return fl.l_type != F_UNLCK;
+    }
+
+    FileId id() const override
+    {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return {};
+        return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
     }
 
 private:
@@ -211,13 +219,16 @@ std::unique_ptr<File> File::open_exclusive(const std::string& path)
 
 std::unique_ptr<File> File::open_or_create(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Not through a link, and not waiting on a pipe.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd < 0) return nullptr;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return nullptr;
     }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return std::make_unique<PosixFile>(fd, true);
 }
 
@@ -262,6 +273,22 @@ bool File::exists(const std::string& path)
 }
 
 bool File::remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::string File::real_path(const std::string& path)
+{
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string out(resolved);
+    std::free(resolved);
+    return out;
+}
+
+FileId File::id_of(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return {};
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
+}
 
 std::string computer_name()
 {

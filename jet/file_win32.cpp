@@ -20,6 +20,21 @@ std::wstring widen(const std::string& utf8)
     return wide;
 }
 
+std::string narrow(const wchar_t* wide, int length)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+FileId id_of_handle(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info)) return {};
+    return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, true};
+}
+
 class Win32File final : public File {
 public:
     Win32File(HANDLE handle, bool writable) : handle_(handle), writable_(writable) {}
@@ -99,6 +114,8 @@ public:
         return false;
     }
 
+    FileId id() const override { return id_of_handle(handle_); }
+
 private:
     static OVERLAPPED at_offset(std::uint64_t pos)
     {
@@ -157,7 +174,8 @@ std::unique_ptr<File> File::open_or_create(const std::string& path)
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
-    if (GetFileType(h) != FILE_TYPE_DISK) {
+    // A name that is a link leads to another file than the name itself.
+    if (GetFileType(h) != FILE_TYPE_DISK || !same_file(id_of_handle(h), File::id_of(path))) {
         CloseHandle(h);
         return nullptr;
     }
@@ -190,15 +208,41 @@ bool File::exists(const std::string& path) { return GetFileAttributesW(widen(pat
 
 bool File::remove(const std::string& path) { return DeleteFileW(widen(path).c_str()) != 0; }
 
+std::string File::real_path(const std::string& path)
+{
+    HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return path;
+    std::wstring name(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, name.data(), static_cast<DWORD>(name.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (n == 0 || n >= name.size()) return path;
+    name.resize(n);
+    // "\\?\C:\..." for a drive, "\\?\UNC\server\share\..." for a share.
+    if (name.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        name = L"\\\\" + name.substr(8);
+    else if (name.rfind(L"\\\\?\\", 0) == 0)
+        name = name.substr(4);
+    return narrow(name.data(), static_cast<int>(name.size()));
+}
+
+FileId File::id_of(const std::string& path)
+{
+    HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    const FileId id = id_of_handle(h);
+    CloseHandle(h);
+    return id;
+}
+
 std::string computer_name()
 {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (!GetComputerNameW(name, &size)) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), out.data(), n, nullptr, nullptr);
-    return out;
+    return narrow(name, static_cast<int>(size));
 }
 
 std::unique_ptr<File> File::open(const std::string& path)

@@ -21,12 +21,25 @@ std::uint64_t table_byte(std::uint32_t page, TableLockKind kind, unsigned user)
 // user at that moment.
 constexpr int kJoinAttempts = 8;
 
+// The byte of the name marks for a lock file, from its file index (which
+// every program on the machine sees alike, where the volume's number may
+// differ between them).
+std::uint64_t mark_of(const FileId& ldb)
+{
+    const std::uint64_t i = ldb.index;
+    return (i ^ (i >> 16) ^ (i >> 32) ^ (i >> 48)) % kNameMarks;
+}
+
+// Probes that see another's mark before it counts: on Windows a probe takes
+// the range for a moment, and two probes at once see each other.
+constexpr int kMarkProbes = 5;
+
 }  // namespace
 
-LockManager::LockManager(const File& database, std::string database_path)
-    : lock_file_(lock_file::path_for(database_path))
+LockManager::LockManager(File& database, std::string database_path)
+    : lock_file_(lock_file::path_for(File::real_path(database_path)))
 {
-    if (database.lockable() && database.writable()) take_user(database_path);
+    if (database.lockable() && database.writable()) take_user(database, database_path);
 }
 
 LockManager::~LockManager() { give_back_user(); }
@@ -68,16 +81,19 @@ template <class TryOnce> bool LockManager::retry(TryOnce&& once)
     }
 }
 
-void LockManager::take_user(const std::string& database_path)
+void LockManager::refuse()
+{
+    ldb_.reset();
+    refused_ = true;
+}
+
+void LockManager::take_user(File& database, const std::string& database_path)
 {
     for (int attempt = 0; attempt < kJoinAttempts; ++attempt) {
-        // Without a lock file (a folder that may not be written) the database
-        // is still used, as it would be by a single user.
+        // Without a lock file this user could not see the others' locks, nor
+        // they its own: the database is then only read.
         ldb_ = File::open_or_create(lock_file_);
-        if (!ldb_ || !ldb_->lockable()) {
-            ldb_.reset();
-            return;
-        }
+        if (!ldb_ || !ldb_->lockable() || same_file(ldb_->id(), database.id())) return refuse();
         // A user who is closing holds every other user lock for a moment
         // while it decides whether it is the last one: wait that out.
         const bool got = retry([&] {
@@ -95,8 +111,10 @@ void LockManager::take_user(const std::string& database_path)
         // The last user may have deleted this lock file while we waited for
         // it: then join the one that takes its place.
         if (!ldb_->unlinked()) {
-            lock_file::write_entry(*ldb_, user_, computer_name(), lock_file::kUserName);
-            return;
+            if (lock_file::write_entry(*ldb_, user_, computer_name(), lock_file::kUserName) && mark(database))
+                return;
+            give_back_user();
+            return refuse();
         }
         unlock(kUserLockBase + user_, 1);
         user_ = 0;
@@ -106,14 +124,49 @@ void LockManager::take_user(const std::string& database_path)
     throw file_in_use(database_path);
 }
 
+bool LockManager::mark(File& database)
+{
+    const FileId id = ldb_->id();
+    if (!id.known) return true;
+    const std::uint64_t m = mark_of(id);
+    const std::uint64_t at = kNameMarkBase + m;
+    if (!retry([&] {
+            ++calls_;
+            return database.try_lock(at, 1, LockMode::Shared);
+        }))
+        return false;
+    const auto others = [&] {
+        calls_ += 2;
+        return (m > 0 && database.lock_conflicts(kNameMarkBase, m, LockMode::Exclusive)) ||
+               (m + 1 < kNameMarks && database.lock_conflicts(at + 1, kNameMarks - m - 1, LockMode::Exclusive));
+    };
+    for (int probe = 0; others(); ++probe) {
+        if (probe + 1 == kMarkProbes) {
+            ++calls_;
+            database.unlock(at, 1);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    database_ = &database;
+    mark_ = at;
+    return true;
+}
+
 void LockManager::give_back_user()
 {
+    if (database_) {
+        ++calls_;
+        database_->unlock(mark_, 1);
+        database_ = nullptr;
+    }
     if (user_ == 0) return;
     const std::uint64_t u = user_;
     // The last user is the one who can lock every other user's byte.
     const bool below = u == 1 || try_lock(kUserLockBase + 1, u - 1, LockMode::Exclusive);
     const bool above = below && (u == kMaxUsers || try_lock(kUserLockBase + u + 1, kMaxUsers - u, LockMode::Exclusive));
-    if (below && above) File::remove(lock_file_);
+    // Only the file this user has open: never what took its name since.
+    if (below && above && same_file(File::id_of(lock_file_), ldb_->id())) File::remove(lock_file_);
     if (above && u < kMaxUsers) unlock(kUserLockBase + u + 1, kMaxUsers - u);
     if (below && u > 1) unlock(kUserLockBase + 1, u - 1);
     unlock(kUserLockBase + u, 1);

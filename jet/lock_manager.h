@@ -1,7 +1,7 @@
 // Locking between the programs that use one database file, as Jet does it:
 // every lock lies in the lock file beside the database (`name.ldb`, see
-// lock_file.h), far beyond its end, and no byte of the database itself is
-// ever locked. User u (1..255) takes these, all offsets in the lock file:
+// lock_file.h), far beyond its end, and no byte of the database's contents
+// is ever locked. User u (1..255) takes these, all offsets in the lock file:
 //
 //   0x10000000 + u                   its user lock, exclusive, while the
 //                                    database is open; its entry in the lock
@@ -18,6 +18,12 @@
 //                                    open
 //   0x50000000 + 512·t + u           table-write, shared, while a dynaset on
 //                                    that table is open
+//
+// Besides, every user who writes holds one byte of the database file itself,
+// shared, far beyond any data (kNameMarkBase + a number taken from the lock
+// file's file index): a user who finds another's byte there reaches the
+// database through another lock file (a hard link under another name) and
+// would not see that one's locks.
 //
 // The user regions, the write and read locks' bounds and the table regions
 // are those documented for Jet 3; the byte formulas within a page's 512 are
@@ -47,6 +53,8 @@ inline constexpr std::uint64_t kTableWriteBase = 0x50000000u;
 inline constexpr std::uint64_t kLockBlock = 512;   // lock bytes per page
 inline constexpr std::uint64_t kLockShared = 256;  // the block's bytes an exclusive lock always covers
 inline constexpr unsigned kMaxUsers = 255;
+inline constexpr std::uint64_t kNameMarkBase = std::uint64_t{0x41} << 56;
+inline constexpr std::uint64_t kNameMarks = 0x10000;
 
 inline constexpr std::chrono::milliseconds kDefaultLockTimeout{2000};
 
@@ -55,15 +63,26 @@ enum class TableLockKind : std::uint8_t { Read, Write };
 class LockManager {
 public:
     // Registers this open of the database: takes the first free user number
-    // in the lock file beside it and writes the user's entry. A database
-    // open for reading only, or one whose folder cannot take a lock file,
-    // takes none and locks nothing (as a single user). Throws "Could not use
+    // in the lock file beside it and writes the user's entry. The lock file
+    // is named after the database's real path (links resolved), so that
+    // every name of one file finds one lock file. A database open for
+    // reading only takes no user and locks nothing. Throws "Could not use
     // '...'; file already in use." when all 255 users stay taken.
-    LockManager(const File& database, std::string database_path);
+    //
+    // Where the lock file cannot be used (it cannot be created or written,
+    // is no ordinary file, is a symbolic link, is the database itself) or
+    // another user reaches the database through another lock file, this
+    // user could not take part in the locking: it takes none, and the
+    // database must not be written (refused()).
+    LockManager(File& database, std::string database_path);
     // Gives the user back; the last user to close deletes the lock file.
     ~LockManager();
     LockManager(const LockManager&) = delete;
     LockManager& operator=(const LockManager&) = delete;
+
+    // True when the database could be written but this user cannot lock it:
+    // it may only be read.
+    bool refused() const { return refused_; }
 
     // This user's number (1..255), or 0 when it holds none.
     unsigned user() const { return user_; }
@@ -98,7 +117,9 @@ private:
     void unlock(std::uint64_t offset, std::uint64_t length);
     bool conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode);
     template <class TryOnce> bool retry(TryOnce&& once);
-    void take_user(const std::string& database_path);
+    void take_user(File& database, const std::string& database_path);
+    bool mark(File& database);
+    void refuse();
     void give_back_user();
     Error locked_error(std::uint32_t page, bool writing);
     unsigned writer_of(std::uint32_t page);
@@ -106,6 +127,9 @@ private:
 
     std::string lock_file_;
     std::unique_ptr<File> ldb_;
+    File* database_ = nullptr;  // while this user holds its name mark there
+    std::uint64_t mark_ = 0;
+    bool refused_ = false;
     unsigned user_ = 0;
     std::chrono::milliseconds timeout_ = kDefaultLockTimeout;
     std::uint64_t calls_ = 0;

@@ -1,6 +1,8 @@
 // The updating mode's pass in the dialog: what it needs, that the grid plays
 // no part, and the log line of a refusal.
 #include <gtest/gtest.h>
+#include <filesystem>
+#include "jet/lock_file.h"
 #include "viewer_test_support.h"
 
 namespace {
@@ -54,4 +56,18 @@ TEST_F(Rewrite, AnAutoNumberFieldEndsThePassAtItsFirstRecord)
     Prepare("Scores");
     EXPECT_EQ(dlg.RewriteRecords(), 0);
     EXPECT_EQ(Log(), "DAO--Exception: Field cannot be updated.\r\n");
+}
+
+// A lock file that cannot be used (a folder under its name): the pass
+// changes nothing, and its refusal is logged once.
+TEST_F(Rewrite, WithoutAUsableLockFileThePassIsRefusedAndLogged)
+{
+    const std::string path = OpenCopy("rows.mdb");
+    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(jet::lock_file::path_for(path))));
+    Prepare("Four");
+    const std::string before = FileBytes(path);
+    EXPECT_EQ(dlg.RewriteRecords(), 0);
+    dlg.m_db.Close();
+    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(Log(), "DAO--Exception: Could not lock file.\r\n");
 }

@@ -19,6 +19,12 @@
 #       kills are over it compacts into a copy that reads the same. While
 #       another process has the database open the compaction is refused with
 #       "Could not use '...'; file already in use." and changes nothing.
+#   processes.sh outsider JETLOAD FIXTURES TMP [-] [RUNNER]
+#       A second user of the machine ("nobody") who may write the database
+#       but not the lock file another process made (an ordinary file, 0644):
+#       it reads the table, and its updates fail with "Could not lock file."
+#       and change nothing. Skipped (77) where no second user can be run
+#       (not root, no setpriv, the folder out of its reach, a Windows build).
 #   processes.sh conflict JETLOAD FIXTURES TMP [-] [RUNNER]
 #       ("-" for SECONDS or COUNT: the default)
 #       Another process reads the table (its recordset open), then writes it
@@ -166,6 +172,35 @@ conflict)
       fail "after the holder ended: exit status $?, $(cat "$work/write.out" "$work/write.err")"
   done
   [ "$(hash "$db")" = "$(hash "$original")" ] || fail "the file changed"
+  ldb_gone "$db"
+  ;;
+outsider)
+  as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  chmod 0777 "$work"
+  chmod 0666 "$db"
+  if [ -n "$runner" ] || [ "$(id -u)" != 0 ] || ! command -v setpriv >/dev/null 2>&1 ||
+     ! "${as_nobody[@]}" test -w "$db" -a -x "$jetload" 2>/dev/null; then
+    echo "SKIPPED: needs root, setpriv and a folder a second user may reach"
+    exit 77
+  fi
+  before=$(hash "$db")
+  umask 022
+  "$jetload" hold "$db" Perf20 --seconds 60 --read --ready "$work/holding" >"$work/hold.out" 2>&1 &
+  holder=$!
+  wait_for "$work/holding" || fail "the holder did not open the database"
+  "${as_nobody[@]}" test -w "${db%.*}.ldb" && fail "the second user may write the lock file"
+  "${as_nobody[@]}" "$jetload" rewrite "$db" Perf20 --passes 1 --toggle >"$work/write.out" 2>"$work/write.err"
+  status=$?
+  message=$(cat "$work/write.err")
+  echo "a user who cannot write the lock file: exit status $status, \"$message\""
+  [ "$status" = 1 ] || fail "its update did not fail"
+  [ "$message" = "Could not lock file." ] || fail "unexpected error: $message"
+  "${as_nobody[@]}" "$jetload" read "$db" Perf20 --passes 1 >"$work/read.out" 2>&1 ||
+    fail "it could not read: $(cat "$work/read.out")"
+  kill_tree "$holder"
+  wait "$holder" 2>/dev/null
+  [ "$(hash "$db")" = "$before" ] || fail "the file changed"
+  load compare "$db" "$original" Perf20 >"$work/compare.out" 2>&1 || fail "after: $(cat "$work/compare.out")"
   ldb_gone "$db"
   ;;
 *)
