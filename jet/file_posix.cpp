@@ -2,7 +2,11 @@
 
 #include "jet/error.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,6 +108,34 @@ public:
         struct flock fl = range_of(offset, length, mode == LockMode::Exclusive ? F_WRLCK : F_RDLCK);
         if (::fcntl(fd_, kGetLock, &fl) != 0) return false;
         return fl.l_type != F_UNLCK;
+    }
+
+    // The system names one conflicting lock per question, not necessarily
+    // the lowest: the parts of the range on either side of it are asked
+    // again, so each lock found costs at most two questions.
+    std::vector<HeldRange> held_ranges(std::uint64_t offset, std::uint64_t length) override
+    {
+        constexpr std::uint64_t kLimit = std::uint64_t{INT64_MAX};
+        std::vector<HeldRange> found;
+        if (offset >= kLimit) return found;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> pending{{offset, offset + std::min(length, kLimit - offset)}};
+        while (!pending.empty()) {
+            const auto [from, to] = pending.back();
+            pending.pop_back();
+            if (from >= to) continue;
+            struct flock fl = range_of(from, to - from, F_WRLCK);
+            if (::fcntl(fd_, kGetLock, &fl) != 0 || fl.l_type == F_UNLCK) continue;
+            const auto start = static_cast<std::uint64_t>(fl.l_start);
+            const std::uint64_t first = std::max(from, start);
+            const std::uint64_t end = fl.l_len == 0 ? to : std::min(to, start + static_cast<std::uint64_t>(fl.l_len));
+            if (end <= first) continue;
+            found.push_back({first, end - first, fl.l_type == F_WRLCK ? LockMode::Exclusive : LockMode::Shared});
+            pending.emplace_back(end, to);
+            pending.emplace_back(from, first);
+        }
+        std::sort(found.begin(), found.end(),
+                  [](const HeldRange& a, const HeldRange& b) { return a.offset < b.offset; });
+        return found;
     }
 
 private:
@@ -219,6 +251,18 @@ std::unique_ptr<File> File::open_or_create(const std::string& path)
         return nullptr;
     }
     return std::make_unique<PosixFile>(fd, true);
+}
+
+std::unique_ptr<File> File::open_to_inspect(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd, false);
 }
 
 std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
