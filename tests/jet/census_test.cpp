@@ -1,7 +1,9 @@
 // The census of a lock file: the users and the locks that other handles
-// hold, decoded by the lock layout.
+// hold, decoded by the lock layout, and compaction refused while the lock
+// file shows a user.
 #include "writer_fixture.h"
 
+#include "jet/compact.h"
 #include "jet/lock_census.h"
 #include "jet/lock_file.h"
 #include "jet/lock_manager.h"
@@ -169,4 +171,20 @@ TEST_F(Census, ListsTheEngineOwnWriterAndReader)
     ASSERT_EQ(after.users.size(), 2u);
     EXPECT_FALSE(after.users[1].present) << "the reader has gone; its entry stays";
     EXPECT_FALSE(find(after, CensusKind::TableRead, 2));
+}
+
+TEST_F(Census, CompactionIsRefusedWhileTheLockFileShowsAUser)
+{
+    join(1, "OTHER-PC");
+    const std::uint64_t write_lock = jet::kPageLockBase + std::uint64_t{first_page} * jet::kLockBlock + 1;
+    ASSERT_TRUE(ldb().try_lock(write_lock, jet::kLockShared + 1, LockMode::Exclusive));
+    const std::string copy = utf8_of(tmp.path() / "copy.mdb");
+    const jet::Error e = error_of([&] { jet::compact(file, copy); });
+    EXPECT_EQ(e.number(), jet::kFileInUse);
+    EXPECT_EQ(e.description(), "Could not use '" + file + "'; file already in use.");
+    EXPECT_FALSE(jet::File::exists(copy));
+
+    ldb().unlock(write_lock, jet::kLockShared + 1);
+    ldb().unlock(jet::kUserLockBase + 1, 1);
+    EXPECT_NO_THROW(jet::compact(file, copy)) << "once the user has gone, its entry alone is no user";
 }
