@@ -136,6 +136,24 @@ TEST_F(Census, UsersComeFromTheirLocksAndEntries)
     EXPECT_TRUE(c.locks.empty()) << "user locks are the users, not locks of their own";
 }
 
+TEST_F(Census, AHandleWithLocksOfItsOwnFindsOnlyOtherHandles)
+{
+    join(1, "OTHER-PC");
+    const std::uint64_t theirs = jet::kPageLockBase + 5 * jet::kLockBlock + 1;
+    ASSERT_TRUE(ldb().try_lock(theirs, jet::kLockShared + 1, LockMode::Exclusive));
+    const std::unique_ptr<jet::File> mine = jet::File::open_or_create(jet::lock_file::path_for(file));
+    ASSERT_TRUE(mine->try_lock(jet::kUserLockBase + 2, 1, LockMode::Exclusive));
+    ASSERT_TRUE(mine->try_lock(jet::kPageLockBase + 9 * jet::kLockBlock + 2, 1, LockMode::Shared));
+
+    const std::vector<jet::HeldRange> held = mine->held_ranges(0, UINT64_MAX);
+    ASSERT_EQ(held.size(), 2u);
+    EXPECT_EQ(held[0].offset, jet::kUserLockBase + 1);
+    EXPECT_EQ(held[0].length, 1u);
+    EXPECT_EQ(held[1].offset, theirs);
+    EXPECT_EQ(held[1].length, jet::kLockShared + 1);
+    EXPECT_EQ(held[1].mode, LockMode::Exclusive);
+}
+
 TEST_F(Census, ListsTheEngineOwnWriterAndReader)
 {
     jet::Database writer(file);
