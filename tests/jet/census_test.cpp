@@ -138,6 +138,9 @@ TEST_F(Census, UsersComeFromTheirLocksAndEntries)
 
 TEST_F(Census, AHandleWithLocksOfItsOwnFindsOnlyOtherHandles)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows tells a handle's own locks from others' apart for no test";
+#endif
     join(1, "OTHER-PC");
     const std::uint64_t theirs = jet::kPageLockBase + 5 * jet::kLockBlock + 1;
     ASSERT_TRUE(ldb().try_lock(theirs, jet::kLockShared + 1, LockMode::Exclusive));
