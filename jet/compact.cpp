@@ -8,6 +8,7 @@
 #include "jet/error.h"
 #include "jet/file.h"
 #include "jet/header.h"
+#include "jet/lock_census.h"
 #include "jet/page.h"
 #include "jet/rc4.h"
 
@@ -159,6 +160,9 @@ CompactResult compact(const std::string& source, const std::string& destination,
                       int options, const std::function<void()>& while_held)
 {
     std::unique_ptr<File> file = File::open_exclusive(source);
+    // A user who keeps no hold on the file itself (no share mode, as on
+    // POSIX) still shows by its user lock in the lock file.
+    if (users_present(source)) throw file_in_use(source);
     std::vector<std::uint8_t> first(kJet4Layout.page_size);
     first.resize(file->read_at(0, first.data(), first.size()));
     const Header header = read_header(Bytes(first.data(), first.size()), source);

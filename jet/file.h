@@ -36,6 +36,13 @@ inline bool same_file(const FileId& a, const FileId& b)
     return a.known && b.known && a.volume == b.volume && a.index == b.index;
 }
 
+// A byte range that a handle holds locked.
+struct HeldRange {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    LockMode mode = LockMode::Shared;
+};
+
 class File {
 public:
     // Opens an existing file for reading and writing while other programs keep
@@ -78,6 +85,11 @@ public:
     // Which file `path` names; a symbolic link is itself, not its target.
     // Unknown when there is nothing there.
     static FileId id_of(const std::string& path);
+    // Opens an existing file for reading only, sharing it with every other
+    // open (its deletion too) and taking no lock: for looking at the locks
+    // that others hold on it. Null when there is no such file or it cannot
+    // be opened.
+    static std::unique_ptr<File> open_to_inspect(const std::string& path);
     // A read-only file held in memory (tests, fuzzing, copies of a file).
     static std::unique_ptr<File> in_memory(std::vector<std::uint8_t> bytes);
 
@@ -121,6 +133,16 @@ public:
     {
         (void)offset, (void)length, (void)mode;
         return false;
+    }
+    // The ranges within [offset, offset + length) that other handles hold
+    // locked, in order of offset, found without taking any lock that lasts
+    // (on Windows each test locks for a moment). The cost grows with the
+    // number of locks found, not with the width of the range. Windows cannot
+    // tell adjacent locks apart: they come back as one range.
+    virtual std::vector<HeldRange> held_ranges(std::uint64_t offset, std::uint64_t length)
+    {
+        (void)offset, (void)length;
+        return {};
     }
     // True when the file has been deleted while this handle was open (on
     // Windows: its deletion waits for the handles to close).

@@ -2,10 +2,19 @@
 
 #include "jet/error.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/sysmacros.h>
+#endif
 #include <unistd.h>
 
 namespace jet {
@@ -32,6 +41,11 @@ struct flock range_of(std::uint64_t offset, std::uint64_t length, short type)
     fl.l_len = static_cast<off_t>(length);
     fl.l_pid = 0;
     return fl;
+}
+
+void sort_by_offset(std::vector<HeldRange>& ranges)
+{
+    std::sort(ranges.begin(), ranges.end(), [](const HeldRange& a, const HeldRange& b) { return a.offset < b.offset; });
 }
 
 class PosixFile final : public File {
@@ -82,7 +96,7 @@ public:
     {
         struct flock fl = range_of(offset, length, mode == LockMode::Exclusive ? F_WRLCK : F_RDLCK);
         for (;;) {
-            if (::fcntl(fd_, kSetLock, &fl) == 0) return true;
+            if (::fcntl(fd_, kSetLock, &fl) == 0) return took_locks_ = true;
             if (errno != EINTR) return false;
         }
     }
@@ -114,9 +128,87 @@ public:
         return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
     }
 
+    // The system names one conflicting lock per question, not necessarily
+    // the lowest: the parts of the range on either side of it are asked
+    // again, so each lock found costs at most two questions. Where the
+    // system lists its locks (listed_ranges) one read of the list does.
+    std::vector<HeldRange> held_ranges(std::uint64_t offset, std::uint64_t length) override
+    {
+        constexpr std::uint64_t kLimit = std::uint64_t{INT64_MAX};
+        std::vector<HeldRange> found;
+        if (offset >= kLimit) return found;
+        const std::uint64_t to = offset + std::min(length, kLimit - offset);
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> pending{{offset, to}};
+        if (!took_locks_) {
+            struct flock fl = range_of(offset, to - offset, F_WRLCK);
+            if (::fcntl(fd_, kGetLock, &fl) != 0 || fl.l_type == F_UNLCK) return found;
+            if (listed_ranges(offset, to, fl, found)) return found;
+            found.clear();
+        }
+        while (!pending.empty()) {
+            const auto [from, to] = pending.back();
+            pending.pop_back();
+            if (from >= to) continue;
+            struct flock fl = range_of(from, to - from, F_WRLCK);
+            if (::fcntl(fd_, kGetLock, &fl) != 0 || fl.l_type == F_UNLCK) continue;
+            const auto start = static_cast<std::uint64_t>(fl.l_start);
+            const std::uint64_t first = std::max(from, start);
+            const std::uint64_t end = fl.l_len == 0 ? to : std::min(to, start + static_cast<std::uint64_t>(fl.l_len));
+            if (end <= first) continue;
+            found.push_back({first, end - first, fl.l_type == F_WRLCK ? LockMode::Exclusive : LockMode::Shared});
+            pending.emplace_back(end, to);
+            pending.emplace_back(from, first);
+        }
+        sort_by_offset(found);
+        return found;
+    }
+
 private:
+#ifdef __linux__
+    // The locks on this file in [from, to) as /proc/locks lists them, when
+    // that list is to be trusted: it must hold `seen`, a lock the system
+    // named for the range (a file system whose devices it numbers otherwise
+    // fails that), and it holds this handle's own locks too, so it is only
+    // read for a handle that took none.
+    bool listed_ranges(std::uint64_t from, std::uint64_t to, const struct flock& seen, std::vector<HeldRange>& out)
+    {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) return false;
+        std::FILE* list = std::fopen("/proc/locks", "re");
+        if (list == nullptr) return false;
+        const auto seen_start = static_cast<std::uint64_t>(seen.l_start);
+        bool confirmed = false;
+        char line[256];
+        while (std::fgets(line, sizeof line, list) != nullptr) {
+            // "ID: KIND ADVISORY READ|WRITE PID MAJOR:MINOR:INODE START END|EOF";
+            // "ID: -> ..." lines are requests waiting for a lock.
+            char kind[16], mode[16], end_text[24];
+            unsigned major_id = 0, minor_id = 0;
+            unsigned long long inode = 0, start = 0;
+            if (std::sscanf(line, "%*d: %15s %*s %15s %*d %x:%x:%llu %llu %23s", kind, mode, &major_id, &minor_id, &inode,
+                            &start, end_text) != 7)
+                continue;
+            if ((std::strcmp(kind, "POSIX") != 0 && std::strcmp(kind, "OFDLCK") != 0) || inode != st.st_ino ||
+                major_id != major(st.st_dev) || minor_id != minor(st.st_dev))
+                continue;
+            const std::uint64_t end =
+                std::strcmp(end_text, "EOF") == 0 ? to : std::strtoull(end_text, nullptr, 10) + 1;
+            const bool exclusive = std::strcmp(mode, "WRITE") == 0;
+            if (start == seen_start && exclusive == (seen.l_type == F_WRLCK)) confirmed = true;
+            const std::uint64_t first = std::max<std::uint64_t>(from, start), last = std::min(to, end);
+            if (first < last) out.push_back({first, last - first, exclusive ? LockMode::Exclusive : LockMode::Shared});
+        }
+        std::fclose(list);
+        sort_by_offset(out);
+        return confirmed;
+    }
+#else
+    bool listed_ranges(std::uint64_t, std::uint64_t, const struct flock&, std::vector<HeldRange>&) { return false; }
+#endif
+
     int fd_;
     bool writable_;
+    bool took_locks_ = false;
 };
 
 // The sharing byte (see file.h): far beyond the end of any database and of
@@ -230,6 +322,18 @@ std::unique_ptr<File> File::open_or_create(const std::string& path)
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return std::make_unique<PosixFile>(fd, true);
+}
+
+std::unique_ptr<File> File::open_to_inspect(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd, false);
 }
 
 std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)

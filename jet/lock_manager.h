@@ -50,6 +50,7 @@ inline constexpr std::uint64_t kUserLockBase = 0x10000000u;
 inline constexpr std::uint64_t kPageLockBase = 0x20000000u;
 inline constexpr std::uint64_t kTableReadBase = 0x40000000u;
 inline constexpr std::uint64_t kTableWriteBase = 0x50000000u;
+inline constexpr std::uint64_t kDenyWriteBase = 0x60000000u;  // Jet's; the engine takes none
 inline constexpr std::uint64_t kLockBlock = 512;   // lock bytes per page
 inline constexpr std::uint64_t kLockShared = 256;  // the block's bytes an exclusive lock always covers
 inline constexpr unsigned kMaxUsers = 255;

@@ -37,12 +37,26 @@
 //       Compacts FILE into DESTINATION, again and again (DESTINATION is
 //       removed before each pass but the first, which requires it to be
 //       missing). Prints "compact: P passes, S -> D pages" at the end.
+//   jetload locks FILE [--json] [--watch S [--seconds S]]
+//       The census of FILE's lock file, taken without disturbing anyone:
+//       one line per user (taken slots, and entries left by users who have
+//       gone) and per lock that others hold, tab-separated:
+//         user SLOT present|gone COMPUTER USER
+//         KIND PAGE USER MODE 0xOFFSET LENGTH [TABLE]
+//       KIND is write, read (a page's), table-read, table-write, deny-write
+//       (PAGE is then the table's definition page) or other: a range that
+//       fits none of the lock regions (PAGE and USER are then "-"). --json
+//       prints one object instead. --watch prints the census, then every S
+//       seconds the lines that appeared ("+" before them) and went ("-"),
+//       until --seconds have passed or it is stopped. Exit status 3 when
+//       there is no lock file: nobody has the database open for sharing.
 // --ready FILE: `read` creates FILE after its first read, `hold` once it
 // holds the lock (output to a file may only appear when a program ends).
 // A failed operation prints the engine's error on stderr; the exit status
 // is 1 for a failure or a mismatch, 2 for wrong arguments.
 #include "jet/compact.h"
 #include "jet/jet.h"
+#include "jet/lock_census.h"
 #include "jet/table_scan.h"
 #include "jet/text.h"
 
@@ -66,6 +80,8 @@ struct Options {
     bool toggle = false;
     bool changing = false;
     bool conflicts_ok = false;
+    bool json = false;
+    double watch = 0;  // seconds between two censuses; 0: one census
     jet::LockMode hold_mode = jet::LockMode::Exclusive;
     long lock_timeout_ms = -1;
     std::size_t last = 0;  // rewrite: only the last N records; 0: all
@@ -79,7 +95,8 @@ int usage()
                "       jetload hold FILE TABLE --seconds S [--read | --write]\n"
                "       (read and hold: [--ready FILE])\n"
                "       jetload compare FILE ORIGINAL TABLE [--toggle]\n"
-               "       jetload compact FILE DESTINATION [--seconds S | --passes N]\n",
+               "       jetload compact FILE DESTINATION [--seconds S | --passes N]\n"
+               "       jetload locks FILE [--json] [--watch S [--seconds S]]\n",
                stderr);
     return 2;
 }
@@ -397,6 +414,101 @@ int compact(const Options& o)
     return 0;
 }
 
+const char* mode_name(jet::LockMode mode) { return mode == jet::LockMode::Exclusive ? "exclusive" : "shared"; }
+
+std::string hex(std::uint64_t v)
+{
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%llX", static_cast<unsigned long long>(v));
+    return buffer;
+}
+
+std::vector<std::string> census_lines(const jet::Census& c)
+{
+    std::vector<std::string> lines;
+    for (const jet::CensusUser& u : c.users)
+        lines.push_back("user\t" + std::to_string(u.slot) + (u.present ? "\tpresent\t" : "\tgone\t") + u.machine +
+                        "\t" + u.user);
+    for (const jet::CensusLock& l : c.locks) {
+        const bool other = l.kind == jet::CensusKind::Other;
+        std::string line = std::string(jet::to_string(l.kind)) + "\t" + (other ? "-" : std::to_string(l.page)) +
+                           "\t" + (other ? "-" : std::to_string(l.user)) + "\t" + mode_name(l.mode) + "\t" +
+                           hex(l.offset) + "\t" + std::to_string(l.length);
+        if (!l.table.empty()) line += "\t" + l.table;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::string json_string(const std::string& s)
+{
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(c));
+            out += buffer;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+void print_json(const jet::Census& c)
+{
+    std::printf("{\"lock_file\": %s, \"users\": [", c.lock_file ? "true" : "false");
+    for (std::size_t i = 0; i < c.users.size(); ++i) {
+        const jet::CensusUser& u = c.users[i];
+        std::printf("%s{\"slot\": %u, \"present\": %s, \"computer\": %s, \"user\": %s}", i ? ", " : "", u.slot,
+                    u.present ? "true" : "false", json_string(u.machine).c_str(), json_string(u.user).c_str());
+    }
+    std::printf("], \"locks\": [");
+    for (std::size_t i = 0; i < c.locks.size(); ++i) {
+        const jet::CensusLock& l = c.locks[i];
+        std::printf("%s{\"kind\": \"%s\", \"mode\": \"%s\", \"offset\": %llu, \"length\": %llu", i ? ", " : "",
+                    jet::to_string(l.kind), mode_name(l.mode), static_cast<unsigned long long>(l.offset),
+                    static_cast<unsigned long long>(l.length));
+        if (l.kind != jet::CensusKind::Other) std::printf(", \"page\": %u, \"user\": %u", l.page, l.user);
+        if (!l.table.empty()) std::printf(", \"table\": %s", json_string(l.table).c_str());
+        std::printf("}");
+    }
+    std::printf("]}\n");
+}
+
+int locks(const Options& o)
+{
+    // The database must be there; its lock file need not.
+    if (!jet::File::exists(o.file)) throw jet::file_not_found(o.file);
+    jet::Census census = jet::take_census(o.file);
+    std::vector<std::string> lines = census_lines(census);
+    if (o.json)
+        print_json(census);
+    else
+        for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    const auto start = Clock::now();
+    while (o.watch > 0 && (o.seconds <= 0 || std::chrono::duration<double>(Clock::now() - start).count() < o.seconds)) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(o.watch));
+        census = jet::take_census(o.file);
+        std::vector<std::string> now = census_lines(census);
+        if (o.json) {
+            if (now != lines) print_json(census);
+        } else {
+            for (const std::string& line : lines)
+                if (std::find(now.begin(), now.end(), line) == now.end()) std::printf("-\t%s\n", line.c_str());
+            for (const std::string& line : now)
+                if (std::find(lines.begin(), lines.end(), line) == lines.end()) std::printf("+\t%s\n", line.c_str());
+        }
+        std::fflush(stdout);
+        lines = std::move(now);
+    }
+    return census.lock_file ? 0 : 3;
+}
+
 int compare(const Options& o)
 {
     jet::Database original(o.original);
@@ -427,6 +539,10 @@ int main(int argc, char** argv)
             o.changing = true;
         else if (a == "--conflicts-ok")
             o.conflicts_ok = true;
+        else if (a == "--json")
+            o.json = true;
+        else if (a == "--watch" && has_next)
+            o.watch = std::atof(args[++i].c_str());
         else if (a == "--read")
             o.hold_mode = jet::LockMode::Shared;
         else if (a == "--write")
@@ -448,12 +564,13 @@ int main(int argc, char** argv)
     }
     if (plain.empty() || (o.toggle && o.changing)) return usage();
     o.command = plain[0];
-    const std::size_t want = o.command == "compare" ? 4 : 3;
+    const std::size_t want = o.command == "compare" ? 4 : o.command == "locks" ? 2 : 3;
     // compact FILE DESTINATION: the destination travels as `original`.
     if (plain.size() != want) return usage();
     o.file = plain[1];
     if (o.command == "compact") {
         o.original = plain[2];
+    } else if (o.command == "locks") {
     } else if (o.command == "compare") {
         o.original = plain[2];
         o.table = plain[3];
@@ -466,6 +583,7 @@ int main(int argc, char** argv)
         if (o.command == "hold") return hold(o);
         if (o.command == "compare") return compare(o);
         if (o.command == "compact") return compact(o);
+        if (o.command == "locks") return locks(o);
     } catch (const jet::Error& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", e.description().c_str());

@@ -26,6 +26,13 @@
 #   table   While jetload keeps a table open, the table-read byte of its
 #           definition page (and, open for writing, the table-write byte) is
 #           held shared under jetload's user number.
+#   census  With the probe as user 1 holding the write lock of a page and
+#           `jetload hold` as user 2, `jetload locks` lists both users and
+#           every lock where the probe's own formulas put it, and nothing
+#           else; once both have left there is no lock file to read.
+#   compact While the probe holds its user lock and a page's write lock,
+#           compaction is refused with "Could not use '...'; file already
+#           in use." and leaves no copy; once the probe has left it works.
 #
 # RUNNER runs a Windows build's programs (the Wine wrapper); file names are
 # then passed to them as Z: paths.
@@ -224,6 +231,41 @@ table)
     end_load
     [ "$(probe held "$(win "$db")" table-read "$tdef" "${user:-1}")" = free ] || fail "$how: the table lock outlived jetload"
   done
+  ldb_gone "$db"
+  ;;
+census)
+  holder p PROBE-PC --page 60000  # a page nobody else needs
+  start_load hold "$(win "$db")" Perf20 --seconds "$hold_seconds"
+  computer=$(probe name)
+  census=$(load locks "$(win "$db")" | tr -d '\r')
+  echo "census: $(printf '%s' "$census" | tr '\t\n' ' ;')"
+  # A lock's line as the census gives it, from the probe's range of it.
+  line() {
+    local r first last
+    r=$(probe range "$1" "$2" "$3")
+    first=${r%-*} last=${r#*-}
+    printf '%s\t%s\t%s\t%s\t%s\t%s%s' "$1" "$2" "$3" "$4" "$first" $((last - first + 1)) "${5:+$'\t'$5}"
+  }
+  for want in "$(printf 'user\t1\tpresent\tPROBE-PC\tAdmin')" "$(printf 'user\t2\tpresent\t%s\tAdmin' "$computer")" \
+    "$(line write 60000 1 exclusive)" "$(line write "$first" 2 exclusive)" \
+    "$(line table-read "$tdef" 2 shared Perf20)" "$(line table-write "$tdef" 2 shared Perf20)"; do
+    grep -qxF "$want" <<<"$census" || fail "the census lacks \"$want\""
+  done
+  grep -q '^other' <<<"$census" && fail "the census found locks outside the layout"
+  end_load
+  release p
+  load locks "$(win "$db")" >/dev/null
+  status=$?
+  [ "$status" = 3 ] || fail "the census of a database nobody uses ended with $status"
+  ldb_gone "$db"
+  ;;
+compact)
+  holder p PROBE-PC --page "$first"
+  copy="$work/copy.mdb"
+  compact_refused "$copy" "beside the probe"
+  release p
+  load compact "$(win "$db")" "$(win "$copy")" >"$work/compact.out" 2>"$work/compact.err" ||
+    fail "the compaction failed once the probe had left: $(tr -d '\r' <"$work/compact.err")"
   ldb_gone "$db"
   ;;
 *)

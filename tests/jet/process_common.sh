@@ -4,7 +4,7 @@
 # Expects: $jetload (the load program), $runner (empty, or the Wine wrapper
 # that runs a Windows build's programs, whose file names are then Z: paths)
 # and $failures (a count, usually 0 at the start); load_told also $work, the
-# test's own folder.
+# test's own folder, and compact_refused $work and $db, the database.
 
 # The name of a file as the programs see it.
 win() { if [ -n "$runner" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi; }
@@ -61,6 +61,18 @@ sleep_random() {
 # takes longer to start. FROM and SPAN are the native figures.
 sleep_into_pass() {
   if [ -n "$runner" ]; then sleep_random 1.5 3; else sleep_random "$1" "$2"; fi
+}
+# Compacts $db into COPY, which must be refused as the file being in use
+# and leave no COPY behind; BESIDE says beside whom, for the output.
+compact_refused() {
+  local status message
+  load compact "$(win "$db")" "$(win "$1")" --passes 1 >"$work/compact.out" 2>"$work/compact.err"
+  status=$?
+  message=$(tr -d '\r' <"$work/compact.err")
+  echo "compact $2: exit status $status, \"$message\""
+  [ "$status" = 1 ] || fail "the compaction did not fail"
+  [ "$message" = "Could not use '$(win "$db")'; file already in use." ] || fail "unexpected error: $message"
+  [ ! -e "$1" ] || fail "a refused compaction left its destination"
 }
 # The lock file of DATABASE (NAME.mdb -> NAME.ldb) must be gone.
 ldb_gone() {

@@ -31,7 +31,9 @@
 #       and stays on its first record: the reader stops nobody, the writer's
 #       page lock makes an update fail with "Could not update; currently
 #       locked by user 'Admin' on machine '...'." after the bounded wait, and
-#       the update works once the writer is gone.
+#       the update works once the writer is gone. Meanwhile `jetload locks`
+#       lists the other process as user 1 with its table-read lock (and,
+#       writing, its page's write lock), and as gone once it was killed.
 #
 # RUNNER runs a Windows build's programs (the Wine wrapper); file names are
 # then passed to them as Z: paths.
@@ -127,13 +129,7 @@ compact)
     >"$work/hold.out" 2>&1 &
   holder=$!
   wait_for "$work/holding" || fail "the holder did not open the database"
-  load compact "$(win "$db")" "$(win "$copy")" --passes 1 >"$work/compact.out" 2>"$work/compact.err"
-  status=$?
-  message=$(tr -d '\r' <"$work/compact.err")
-  echo "compact while another process has it open: exit status $status, \"$message\""
-  [ "$status" = 1 ] || fail "the compaction did not fail"
-  [ "$message" = "Could not use '$(win "$db")'; file already in use." ] || fail "unexpected error: $message"
-  [ -e "$copy" ] && fail "a refused compaction left its destination"
+  compact_refused "$copy" "while another process has it open"
   kill_tree "$holder"
   wait "$holder" 2>/dev/null
   [ "$(hash "$db")" = "$before" ] || fail "the source changed"
@@ -155,6 +151,12 @@ conflict)
       >"$work/hold.out" 2>&1 &
     holder=$!
     wait_for "$work/holding" || fail "the holder did not take the lock"
+    census=$(load locks "$(win "$db")" | tr -d '\r')
+    grep -qx "user	1	present	.*	Admin" <<<"$census" || fail "$how: the census does not list the holder: $census"
+    grep -q "^table-read	[0-9]*	1	shared	.*	Perf20$" <<<"$census" || fail "$how: no table-read lock: $census"
+    writes=$(grep -c "^write	[0-9]*	1	exclusive" <<<"$census")
+    [ "$how" = write ] && [ "$writes" = 0 ] && fail "write: the census shows no page write lock: $census"
+    [ "$how" = read ] && [ "$writes" != 0 ] && fail "read: the census shows a page write lock: $census"
     load rewrite "$(win "$db")" Perf20 --passes 1 --lock-timeout 500 >"$work/write.out" 2>"$work/write.err"
     status=$?
     message=$(tr -d '\r' <"$work/write.err")
@@ -168,6 +170,8 @@ conflict)
     fi
     kill_tree "$holder"
     wait "$holder" 2>/dev/null
+    load locks "$(win "$db")" | tr -d '\r' | grep -qx "user	1	gone	.*	Admin" ||
+      fail "$how: the census still lists the killed holder"
     load_told rewrite "$(win "$db")" Perf20 --passes 1 >"$work/write.out" 2>"$work/write.err" ||
       fail "after the holder ended: exit status $?, $(cat "$work/write.out" "$work/write.err")"
   done
