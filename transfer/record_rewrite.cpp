@@ -25,6 +25,9 @@ int CQuillmereDlg::RewriteRecords()
             ++nDone;
         }
         varValue.Clear();
+        // Closed here rather than by its destructor, so that what going idle
+        // could not write is reported and logged like any other error.
+        rs.Close();
     });
     return nDone;
 }
