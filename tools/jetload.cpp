@@ -240,6 +240,45 @@ bool write_field(jet::Dynaset& d, int i, const jet::Value& value)
     return d.update();
 }
 
+// Passes over the records of `sql` (with --last, over the last N), for as
+// long as `o` says: `record` is called on each record that could be read.
+// Meeting another user while opening, moving or closing (the writer going
+// idle) is counted, and the pass goes on. Returns the passes made.
+template <class F>
+long each_pass(const Options& o, jet::Database& db, const std::string& sql, Conflicts& conflicts, F&& record)
+{
+    long passes = 0;
+    const auto start = Clock::now();
+    while (running(o, start, passes)) {
+        ++passes;
+        std::optional<jet::Dynaset> d;
+        try {
+            d.emplace(db.open_dynaset(sql));
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+            continue;
+        }
+        // A record that could not be read for a lock is passed over.
+        const std::size_t first = o.last > 0 && d->size() > o.last ? d->size() - o.last : 0;
+        for (bool loaded = true; !d->is_eof();) {
+            if (loaded && d->position() >= first) record(*d);
+            try {
+                d->move_next();
+                loaded = true;
+            } catch (const jet::Error& e) {
+                if (!conflicts.tolerate(e)) throw;
+                loaded = false;
+            }
+        }
+        try {
+            d->close();  // the pass ends: the writer goes idle
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+        }
+    }
+    return passes;
+}
+
 int rewrite(const Options& o)
 {
     jet::Database db(o.file);
@@ -247,7 +286,7 @@ int rewrite(const Options& o)
     const std::string sql = query_for(db, o.table);
     const jet::TableDefinition def = db.table_definition(o.table);
     Conflicts conflicts(o.conflicts_ok);
-    long passes = 0, updates = 0, written = 0;
+    long updates = 0, written = 0;
     jet::Value value;
     // Rewrites field `i` of the current record; a conflict leaves it (and,
     // under --toggle, maybe its alternative) and the edit is over.
@@ -268,35 +307,9 @@ int rewrite(const Options& o)
             if (d.editing()) d.cancel_update();
         }
     };
-    const auto start = Clock::now();
-    while (running(o, start, passes)) {
-        ++passes;
-        std::optional<jet::Dynaset> d;
-        try {
-            d.emplace(db.open_dynaset(sql));
-        } catch (const jet::Error& e) {
-            if (!conflicts.tolerate(e)) throw;
-            continue;
-        }
-        // A record that could not be read for a lock is passed over.
-        const std::size_t first = o.last > 0 && d->size() > o.last ? d->size() - o.last : 0;
-        for (bool loaded = true; !d->is_eof();) {
-            if (loaded && d->position() >= first)
-                for (int i = 0; i < d->field_count(); ++i) field(*d, i);
-            try {
-                d->move_next();
-                loaded = true;
-            } catch (const jet::Error& e) {
-                if (!conflicts.tolerate(e)) throw;
-                loaded = false;
-            }
-        }
-        try {
-            d->close();  // the pass ends: the writer goes idle
-        } catch (const jet::Error& e) {
-            if (!conflicts.tolerate(e)) throw;
-        }
-    }
+    const long passes = each_pass(o, db, sql, conflicts, [&](jet::Dynaset& d) {
+        for (int i = 0; i < d.field_count(); ++i) field(d, i);
+    });
     std::printf("rewrite: %ld passes, %ld updates, %ld written, %ld conflicts\n", passes, updates, written,
                 conflicts.count());
     return 0;
@@ -348,51 +361,23 @@ int write(const Options& o)
     if (!column) throw jet::error(jet::kItemNotFound);
     const bool is_long = column->type == jet::kTypeLong;
     Conflicts conflicts(true);
-    long passes = 0, updates = 0, acknowledged = 0;
-    const auto start = Clock::now();
-    while (running(o, start, passes)) {
-        ++passes;
-        std::optional<jet::Dynaset> d;
+    long updates = 0, acknowledged = 0;
+    const long passes = each_pass(o, db, field_query(o), conflicts, [&](jet::Dynaset& d) {
+        const jet::Value v = next_value(o, is_long, d.value(0), ++updates);
+        bool ok = false;
+        // A moment between reading the record and changing it, as a user
+        // takes: the other writer may change it meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
         try {
-            d.emplace(db.open_dynaset(field_query(o)));
+            write_field(d, 0, v);
+            ok = true;
+            ++acknowledged;
         } catch (const jet::Error& e) {
             if (!conflicts.tolerate(e)) throw;
-            continue;
+            if (d.editing()) d.cancel_update();
         }
-        const std::size_t first = o.last > 0 && d->size() > o.last ? d->size() - o.last : 0;
-        for (bool loaded = true; !d->is_eof();) {
-            if (loaded && d->position() >= first) {
-                const jet::Value v = next_value(o, is_long, d->value(0), ++updates);
-                bool ok = false;
-                // A moment between reading the record and changing it, as a
-                // user takes: the other writer may change it meanwhile.
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                try {
-                    d->edit();
-                    d->set_value(0, v);
-                    d->update();
-                    ok = true;
-                    ++acknowledged;
-                } catch (const jet::Error& e) {
-                    if (!conflicts.tolerate(e)) throw;
-                    if (d->editing()) d->cancel_update();
-                }
-                std::fprintf(log, "%s\t%zu\t%s\n", ok ? "ack" : "refused", d->position(), logged(v).c_str());
-            }
-            try {
-                d->move_next();
-                loaded = true;
-            } catch (const jet::Error& e) {
-                if (!conflicts.tolerate(e)) throw;
-                loaded = false;
-            }
-        }
-        try {
-            d->close();
-        } catch (const jet::Error& e) {
-            if (!conflicts.tolerate(e)) throw;
-        }
-    }
+        std::fprintf(log, "%s\t%zu\t%s\n", ok ? "ack" : "refused", d.position(), logged(v).c_str());
+    });
     std::fclose(log);
     std::printf("write: %ld passes, %ld updates, %ld acknowledged, %ld conflicts\n", passes, updates, acknowledged,
                 conflicts.count());

@@ -109,15 +109,35 @@ TEST(Sharing, APageAnotherProgramWroteWithoutLocksIsNotWrittenOver)
 
 namespace {
 
+// The database file, every call passed on; what another program does
+// around this user's reads is added by overriding read_at().
+class PassedOn : public jet::File {
+public:
+    explicit PassedOn(std::unique_ptr<jet::File> file) : file_(std::move(file)) {}
+    std::uint64_t size() override { return file_->size(); }
+    std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    {
+        return file_->read_at(offset, buffer, count);
+    }
+    bool writable() const override { return file_->writable(); }
+    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
+    {
+        return file_->write_at(offset, data, count);
+    }
+    bool lockable() const override { return file_->lockable(); }
+
+protected:
+    std::unique_ptr<jet::File> file_;
+};
+
 // The database file as another user's change in the middle of its write
 // shows it: the first reads of one page find it torn.
-class TornFile final : public jet::File {
+class TornFile final : public PassedOn {
 public:
     TornFile(std::unique_ptr<jet::File> file, std::uint64_t torn_at, int torn_reads)
-        : file_(std::move(file)), torn_at_(torn_at), torn_reads_(torn_reads)
+        : PassedOn(std::move(file)), torn_at_(torn_at), torn_reads_(torn_reads)
     {
     }
-    std::uint64_t size() override { return file_->size(); }
     std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
     {
         const std::size_t n = file_->read_at(offset, buffer, count);
@@ -128,16 +148,9 @@ public:
         }
         return n;
     }
-    bool writable() const override { return file_->writable(); }
-    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
-    {
-        return file_->write_at(offset, data, count);
-    }
-    bool lockable() const override { return file_->lockable(); }
 
 private:
     static constexpr std::size_t kTear = 1024;
-    std::unique_ptr<jet::File> file_;
     std::uint64_t torn_at_;
     int torn_reads_;
 };
@@ -218,9 +231,9 @@ namespace {
 // Another program that writes without taking locks: right after this user's
 // first read of one page on its own (the read that follows taking the
 // page's write lock), it changes a byte of that page's free space.
-class WritesBehindTheLock final : public jet::File {
+class WritesBehindTheLock final : public PassedOn {
 public:
-    explicit WritesBehindTheLock(std::unique_ptr<jet::File> file) : file_(std::move(file)) {}
+    using PassedOn::PassedOn;
     void arm(std::uint64_t page_at, std::size_t page_size, std::uint64_t byte_at)
     {
         page_at_ = page_at;
@@ -228,7 +241,6 @@ public:
         byte_at_ = byte_at;
         armed_ = true;
     }
-    std::uint64_t size() override { return file_->size(); }
     std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
     {
         const std::size_t n = file_->read_at(offset, buffer, count);
@@ -241,15 +253,8 @@ public:
         }
         return n;
     }
-    bool writable() const override { return file_->writable(); }
-    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
-    {
-        return file_->write_at(offset, data, count);
-    }
-    bool lockable() const override { return file_->lockable(); }
 
 private:
-    std::unique_ptr<jet::File> file_;
     bool armed_ = false;
     std::uint64_t page_at_ = 0, byte_at_ = 0;
     std::size_t page_size_ = 0;
