@@ -18,16 +18,22 @@ Dynaset::Dynaset(std::unique_ptr<State> state) : s_(std::move(state)) {}
 
 // Damage found below turns into the error that names the database. A read
 // that met a page caught in the middle of another user's change is tried
-// again (see Database::read_again); a write is not.
-template <class F> auto Dynaset::guarded(F&& f, bool reading) const -> decltype(f())
+// again (see Database::read_again); so is an update that failed so before it
+// wrote anything (what it read outside its locks, another user may have
+// changed since); a write is not.
+template <class F> auto Dynaset::guarded(F&& f, Retry retry) const -> decltype(f())
 {
+    const auto again = [&](int attempt) {
+        const bool may = retry == Retry::Reading || (retry == Retry::Updating && !s_->writer.failure_wrote());
+        return may && s_->db->read_again(attempt);
+    };
     for (int attempt = 1;; ++attempt) {
         try {
             return f();
         } catch (const Corrupt&) {
-            if (!reading || !s_->db->read_again(attempt)) throw needs_repair(s_->db->path());
+            if (!again(attempt)) throw needs_repair(s_->db->path());
         } catch (const std::length_error&) {
-            if (!reading || !s_->db->read_again(attempt)) throw needs_repair(s_->db->path());
+            if (!again(attempt)) throw needs_repair(s_->db->path());
         }
     }
 }
@@ -39,12 +45,12 @@ void Dynaset::leave_for(std::size_t position)
     State& s = *s_;
     if (!s.writer.holding()) return;
     if (position < s.rows.size() && s.writer.holds(s.rows[position].page)) return;
-    guarded([&] { s.writer.flush(); }, false);
+    guarded([&] { s.writer.flush(); }, Retry::Never);
 }
 
 void Dynaset::idle()
 {
-    if (s_) guarded([&] { s_->writer.flush(); }, false);
+    if (s_) guarded([&] { s_->writer.flush(); }, Retry::Never);
 }
 
 void Dynaset::close()
@@ -54,7 +60,7 @@ void Dynaset::close()
         std::unique_ptr<State>& state;
         ~Closing() { state.reset(); }
     } closing{s_};
-    guarded([&] { s_->writer.flush(); }, false);
+    guarded([&] { s_->writer.flush(); }, Retry::Never);
 }
 
 int Dynaset::field_count() const { return s_ ? static_cast<int>(s_->fields.size()) : 0; }
@@ -87,7 +93,7 @@ void Dynaset::load()
         s.splitter.split(row, s.cells);
         for (std::size_t f = 0; f < s.columns.size(); ++f)
             decode_field(s.pager(), s.table.columns[s.columns[f]], s.cells[s.columns[f]], s.current[f]);
-    }, true);
+    }, Retry::Reading);
 }
 
 void Dynaset::move_first()
@@ -172,7 +178,7 @@ bool Dynaset::update()
             s.changes.back().seen = &s.current[p.first];
         }
         try {
-            written = guarded([&] { return s.writer.update(s.rows[s.position], s.changes); }, false);
+            written = guarded([&] { return s.writer.update(s.rows[s.position], s.changes); }, Retry::Updating);
         } catch (const Error& e) {
             // The record changed under this cursor: the edit ends and the
             // record is read again, so that a new edit starts from what the

@@ -85,7 +85,9 @@ public:
     // Lets the writer go idle now: its pages written, its locks given back
     // (as Jet's idle call that frees locks). Throws "Data has changed;
     // operation stopped." when another program wrote one of its pages
-    // without the lock; that page is not written.
+    // without the lock; that page is not written, and the error names the
+    // records whose changes it held. Moving off the page and a failed
+    // update go idle the same way, with the same error.
     void idle();
     // Lets the writer go idle (its pages written, its locks given back) and
     // closes the cursor; the errors of going idle are thrown, and the cursor
@@ -96,7 +98,8 @@ private:
     friend class Database;
     struct State;
     explicit Dynaset(std::unique_ptr<State> state);
-    template <class F> auto guarded(F&& f, bool reading) const -> decltype(f());
+    enum class Retry { Never, Reading, Updating };
+    template <class F> auto guarded(F&& f, Retry retry) const -> decltype(f());
     void load();
     void leave_for(std::size_t position);
 

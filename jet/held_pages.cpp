@@ -120,7 +120,6 @@ bool HeldPages::unchanged_on_file(const Held& h)
 
 void HeldPages::write_held(Held& h)
 {
-    if (!unchanged_on_file(h)) data_changed();
     pager_.write_page(h.number, h.bytes);
     h.base = h.bytes;
     h.appended = false;
@@ -134,7 +133,27 @@ void HeldPages::write(std::uint32_t page)
 {
     Held* h = held(page);
     invariant(h != nullptr, "a page is written only while it is held");
+    if (!unchanged_on_file(*h)) data_changed();
     write_held(*h);
+}
+
+void HeldPages::check(std::uint32_t page)
+{
+    const Held* h = held(page);
+    invariant(h != nullptr, "a page is checked only while it is held");
+    if (!unchanged_on_file(*h)) data_changed();
+}
+
+bool HeldPages::write_if_unchanged(std::uint32_t page)
+{
+    Held* h = held(page);
+    invariant(h != nullptr, "a page is written only while it is held");
+    if (!unchanged_on_file(*h)) {
+        give_back(*h);
+        return false;
+    }
+    write_held(*h);
+    return true;
 }
 
 void HeldPages::defer(std::uint32_t page)
@@ -166,26 +185,21 @@ void HeldPages::release_all()
         if (h->in_use) give_back(*h);
 }
 
-void HeldPages::flush()
+std::vector<std::uint32_t> HeldPages::flush()
 {
-    bool overtaken = false;
+    std::vector<std::uint32_t> overtaken;
     try {
         // Pages changed in place depend on no other page: any order is safe.
         while (!deferred_.empty()) {
-            Held& h = *held(deferred_.front());
-            if (unchanged_on_file(h)) {
-                write_held(h);
-            } else {
-                overtaken = true;
-                give_back(h);
-            }
+            const std::uint32_t page = deferred_.front();
+            if (!write_if_unchanged(page)) overtaken.push_back(page);
         }
     } catch (...) {
         release_all();
         throw;
     }
     release_all();
-    if (overtaken) data_changed();
+    return overtaken;
 }
 
 void HeldPages::begin()

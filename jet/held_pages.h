@@ -40,6 +40,13 @@ public:
     // Writes a held page now, in one call, after checking the file still
     // holds what the page held when it was read or last written.
     void write(std::uint32_t page);
+    // Throws "Data has changed; operation stopped." when the file no longer
+    // holds the page as it was read or last written: a change checks every
+    // page it will write before it writes the first.
+    void check(std::uint32_t page);
+    // Writes a held page when the file still holds what it held; otherwise
+    // gives it back unwritten and returns false.
+    bool write_if_unchanged(std::uint32_t page);
     // Marks a held page changed in place, to be written when going idle.
     void defer(std::uint32_t page);
     // Gives one page's lock back; a change deferred on it is lost.
@@ -49,9 +56,8 @@ public:
 
     // Goes idle: writes the deferred pages (each checked as write() does),
     // then gives every lock back. A page whose bytes another program changed
-    // is left unwritten, and "Data has changed; operation stopped." is
-    // thrown once the rest is done.
-    void flush();
+    // is left unwritten; the pages left so are returned.
+    [[nodiscard]] std::vector<std::uint32_t> flush();
 
     // One change (an update of a record): begin() before it, then commit()
     // when it is complete, or roll_back() when it failed, which puts every

@@ -14,7 +14,7 @@ LongValueHeader long_value_header(const Pager& pager, Bytes stored)
     h.first = RowPointer::from(le32(stored.data() + kLongValuePointerAt));
     require(h.form == LongValueForm::Inline || h.form == LongValueForm::SingleRow || h.form == LongValueForm::Chain);
     // No value can be longer than the file that holds it.
-    require(h.length <= static_cast<std::uint64_t>(pager.page_count()) * pager.page_size());
+    require(h.length == 0 || pager.reaches((h.length - 1) / pager.page_size()));
     if (h.form == LongValueForm::Inline) require(h.length <= stored.size() - kLongValueHeaderSize);
     return h;
 }

@@ -31,10 +31,16 @@ void Pager::refresh()
     refresh_size();
 }
 
-void Pager::refresh_size()
+void Pager::refresh_size() const
 {
     const std::uint64_t pages = file_->size() / layout_->page_size;
     page_count_ = pages >= kPageNumberLimit ? kPageNumberLimit : static_cast<std::uint32_t>(pages);
+}
+
+bool Pager::reaches(std::uint64_t number) const
+{
+    if (number >= page_count_) refresh_size();
+    return number < page_count_;
 }
 
 const std::vector<std::uint8_t>* Pager::overlaid(std::uint32_t number) const
@@ -66,8 +72,7 @@ Page Pager::page(std::uint32_t number)
 Pager::Cache::iterator Pager::read_ahead(std::uint32_t number)
 {
     if (cache_.size() + kReadAhead > kCacheLimit) cache_.clear();
-    if (number >= page_count_) refresh_size();
-    require(number < page_count_);
+    require(reaches(number));
     std::uint32_t run = 1;
     while (run < kReadAhead && number + run < page_count_ && !cache_.count(number + run)) ++run;
     const std::size_t size = layout_->page_size;
@@ -100,8 +105,7 @@ Page Pager::fresh_page(std::uint32_t number)
 
 void Pager::read_raw(std::uint32_t number, std::vector<std::uint8_t>& out)
 {
-    if (number >= page_count_) refresh_size();
-    require(number < page_count_);
+    require(reaches(number));
     out.resize(layout_->page_size);
     const std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->page_size;
     ++reads_;

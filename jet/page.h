@@ -66,6 +66,10 @@ public:
     const Layout& layout() const { return *layout_; }
     std::uint32_t page_size() const { return layout_->page_size; }
     std::uint32_t page_count() const { return page_count_; }
+    // Whether the file reaches page `number`. When the count known so far
+    // says it does not, the file's size is taken again first: another user
+    // may have appended pages since.
+    bool reaches(std::uint64_t number) const;
     File& file() { return *file_; }
 
     // The page, or Corrupt if it lies outside the file.
@@ -95,7 +99,7 @@ public:
 
 private:
     using Cache = std::unordered_map<std::uint32_t, std::shared_ptr<const std::vector<std::uint8_t>>>;
-    void refresh_size();
+    void refresh_size() const;
     void read_raw(std::uint32_t number, std::vector<std::uint8_t>& out);
     Cache::iterator read_ahead(std::uint32_t number);
     const std::vector<std::uint8_t>* overlaid(std::uint32_t number) const;
@@ -105,7 +109,7 @@ private:
     std::vector<const PageOverlay*> overlays_;
     Header header_;
     const Layout* layout_;
-    std::uint32_t page_count_ = 0;
+    mutable std::uint32_t page_count_ = 0;
     std::uint64_t reads_ = 0;
     std::uint64_t writes_ = 0;
     Cache cache_;

@@ -8,7 +8,9 @@
 #include "jet/row_packer.h"
 #include "jet/row_placement.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace jet {
 
@@ -17,6 +19,19 @@ namespace {
 [[noreturn]] void record_deleted() { throw error(kRecordDeleted); }
 
 }  // namespace
+
+Error not_written(std::vector<RowPointer> records)
+{
+    std::sort(records.begin(), records.end(), [](RowPointer a, RowPointer b) { return a.raw() < b.raw(); });
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    std::string text = error(kDataChanged).description();
+    text += " The changes to " + std::to_string(records.size()) + (records.size() == 1 ? " record" : " records") +
+            " were not written:";
+    for (std::size_t i = 0; i < records.size(); ++i)
+        text += (i == 0 ? " page " : ", page ") + std::to_string(records[i].page) + " row " +
+                std::to_string(records[i].row);
+    return Error(kDataChanged, text + ".");
+}
 
 RecordWriter::Located RecordWriter::locate(RowPointer at)
 {
@@ -47,22 +62,39 @@ RecordWriter::~RecordWriter()
     }
 }
 
-void RecordWriter::flush() { held_.flush(); }
+// The acknowledged changes waiting on `page` are lost: another program
+// wrote the page without its lock.
+void RecordWriter::lost_with(std::uint32_t page)
+{
+    for (const InPlace& c : in_place_)
+        if (c.page == page) unwritten_.push_back(c.record);
+}
+
+void RecordWriter::flush()
+{
+    for (const std::uint32_t page : held_.flush()) lost_with(page);
+    in_place_.clear();
+    if (unwritten_.empty()) return;
+    std::vector<RowPointer> lost;
+    lost.swap(unwritten_);
+    throw not_written(std::move(lost));
+}
 
 bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes)
 {
     held_.begin();
+    const std::uint64_t written = pager_.pages_written();
     bool changed;
     try {
         changed = change(at, changes);
     } catch (...) {
+        failure_wrote_ = pager_.pages_written() != written;
         // The held pages go back to what the updates before this one left,
         // and the writer goes idle, so that a refusal keeps nobody waiting.
+        // Acknowledged changes that going idle could not write are what the
+        // caller must hear of first.
         held_.roll_back();
-        try {
-            flush();
-        } catch (...) {
-        }
+        flush();
         throw;
     }
     held_.commit();
@@ -105,9 +137,23 @@ bool RecordWriter::change(RowPointer at, const std::vector<FieldChange>& changes
             throw error(kFieldNotUpdatable, {c.name});
     }
 
+    require_laid_out_again(row, splitter);
     const std::vector<std::uint8_t> packed = new_row(row, changed_);
     place(at, where, packed);
     return true;
+}
+
+// Every field of the record must come out of the new layout as it went in;
+// a stored form that does not (counts and offsets that a damaged row gets
+// past the reader with) fails as damage before anything is written, rather
+// than changing fields nobody set.
+void RecordWriter::require_laid_out_again(Bytes row, RowSplitter& splitter)
+{
+    const std::vector<std::uint8_t> again = repack_row(table_, pager_.layout(), row, {});
+    splitter.split(Bytes(again.data(), again.size()), again_);
+    for (std::size_t i = 0; i < cells_.size(); ++i)
+        require(again_[i].present == cells_[i].present &&
+                std::equal(again_[i].data.begin(), again_[i].data.end(), cells_[i].data.begin(), cells_[i].data.end()));
 }
 
 std::vector<std::uint8_t> RecordWriter::new_row(Bytes old, const std::vector<const FieldChange*>& changed)
@@ -168,9 +214,14 @@ void RecordWriter::place(RowPointer at, const Located& where, const std::vector<
         PageEditor page(*held_.find(where.page), layout);
         if (page.replace_row(where.slot, packed)) {
             held_.defer(where.page);
+            in_place_.push_back(InPlace{where.page, at});
             return;
         }
     }
+    // Every page written below is checked first: a refusal then leaves the
+    // file as it was. The pages place_row() writes it reads under their locks.
+    held_.check(at.page);
+    if (where.moved) held_.check(where.page);
     // No room on its page: the row moves to an overflow row elsewhere, and
     // its slot keeps a pointer to it (so the row keeps its place and id).
     const RowPointer target =
@@ -187,12 +238,16 @@ void RecordWriter::place(RowPointer at, const Located& where, const std::vector<
     }
     home.set_flags(at.row, kSlotOverflowHeader);
     held_.write(at.page);
+    std::erase_if(in_place_, [&](const InPlace& c) { return c.page == at.page; });
     if (where.moved) {
         // The copy it replaces goes: marked deleted, its bytes given back.
+        // The update is in the file already; when another program wrote the
+        // old copy's page meanwhile, the copy stays (space lost, nothing
+        // refers to it), and changes waiting on that page are lost.
         PageEditor old(*held_.find(where.page), layout);
         old.replace_row(where.slot, Bytes());
         old.set_flags(where.slot, kSlotDeleted);
-        held_.write(where.page);
+        if (!held_.write_if_unchanged(where.page)) lost_with(where.page);
     }
 }
 

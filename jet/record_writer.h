@@ -1,6 +1,7 @@
 // Writing changed fields of one record to the file.
 #pragma once
 
+#include "jet/error.h"
 #include "jet/held_pages.h"
 #include "jet/page.h"
 #include "jet/row.h"
@@ -30,6 +31,10 @@ struct FieldChange {
 // every step; their locks are kept until idle too.
 inline constexpr std::chrono::milliseconds kIdleAfter{100};
 
+// "Data has changed; operation stopped." followed by the records (by their
+// place: page and row) whose acknowledged changes were not written.
+Error not_written(std::vector<RowPointer> records);
+
 class RecordWriter {
 public:
     RecordWriter(Pager& pager, const TableDefinition& table) : pager_(pager), table_(table), held_(pager) {}
@@ -55,13 +60,22 @@ public:
     // not rewritten); "Cannot update. Database or object is read-only." for a
     // system table; "Data has changed; operation stopped." when a field to
     // be changed no longer holds the value its change says was seen there;
-    // the errors of locking, conversion and size.
+    // the errors of locking, conversion and size; "... needs to be
+    // repaired." for a record whose stored form cannot be laid out again
+    // with its other fields exactly as they are. Every page the change will
+    // write is checked against the file before the first is written, so a
+    // refusal for another program's write leaves the file as it was.
     bool update(RowPointer at, const std::vector<FieldChange>& changes);
 
     // Goes idle: writes the pages changed in place and gives every lock
-    // back. Throws "Data has changed; operation stopped." when another
-    // program wrote one of them meanwhile (that page is not written).
+    // back. When another program wrote one of them meanwhile, that page is
+    // not written, and "Data has changed; operation stopped." is thrown with
+    // the records whose acknowledged changes were therefore not written
+    // named after it (not_written()). A failed update goes idle too and
+    // throws that error in place of its own when records were lost so.
     void flush();
+    // Whether the last update that failed had written a page before failing.
+    bool failure_wrote() const { return failure_wrote_; }
     // Whether the writer holds the page's write lock now.
     bool holds(std::uint32_t page) { return held_.find(page) != nullptr; }
     bool holding() const { return held_.holding(); }
@@ -75,12 +89,23 @@ private:
     };
     Located locate(RowPointer at);
     std::vector<std::uint8_t> new_row(Bytes old, const std::vector<const FieldChange*>& changed);
+    void require_laid_out_again(Bytes row, RowSplitter& splitter);
     void place(RowPointer at, const Located& where, const std::vector<std::uint8_t>& row);
+    void lost_with(std::uint32_t page);
+
+    struct InPlace {
+        std::uint32_t page = 0;  // the page changed, not written yet
+        RowPointer record;
+    };
 
     Pager& pager_;
     const TableDefinition& table_;
     HeldPages held_;
     std::vector<RowCell> cells_;
+    std::vector<RowCell> again_;
+    std::vector<InPlace> in_place_;       // acknowledged changes waiting for idle
+    std::vector<RowPointer> unwritten_;   // acknowledged changes another program's write overtook
+    bool failure_wrote_ = false;
     std::vector<const FieldChange*> changed_;
     Value stored_;
 };

@@ -86,6 +86,10 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
     std::vector<std::uint8_t>& page = held.adopt(number, PageEditor::empty_page(layout, owner));
     PageEditor editor(page, layout);
     const unsigned slot = editor.add_row(row, flags);
+    // A map page another program wrote without the lock refuses the change
+    // before anything is written.
+    for (const auto* list : {&global_pages, &owned_pages, &free_pages})
+        for (const std::uint32_t p : *list) held.check(p);
     // The new pages first, in file order: a map must never name a page that
     // is not written. Then the global map: a page marked used but in no
     // owner's map is only lost space, while a page an owner lists but the

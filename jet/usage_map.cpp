@@ -42,7 +42,7 @@ void set_bit(std::uint8_t* bitmap, std::uint64_t index, bool value)
         bitmap[index / 8] &= static_cast<std::uint8_t>(~bit);
 }
 
-void add_bits(Bytes bitmap, std::uint64_t first, std::uint32_t page_count, std::vector<std::uint32_t>& out)
+void add_bits(Bytes bitmap, std::uint64_t first, const Pager& pager, std::vector<std::uint32_t>& out)
 {
     for (std::size_t i = 0; i < bitmap.size(); ++i) {
         const std::uint8_t byte = bitmap[i];
@@ -50,7 +50,7 @@ void add_bits(Bytes bitmap, std::uint64_t first, std::uint32_t page_count, std::
         for (unsigned bit = 0; bit < 8; ++bit) {
             if (!(byte & (1u << bit))) continue;
             const std::uint64_t page = first + i * 8 + bit;
-            require(page < page_count);
+            require(pager.reaches(page));
             out.push_back(static_cast<std::uint32_t>(page));
         }
     }
@@ -70,7 +70,7 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes row)
     const std::uint8_t type = u8_at(row, kMapTypeAt);
     if (type == static_cast<std::uint8_t>(UsageMapType::Inline)) {
         const std::uint32_t first = u32_at(row, kMapFirstPageAt);
-        add_bits(row.subspan(kMapBitmapAt), first, pager.page_count(), pages);
+        add_bits(row.subspan(kMapBitmapAt), first, pager, pages);
     } else if (type == static_cast<std::uint8_t>(UsageMapType::Reference)) {
         const std::uint64_t per_page = pages_per_bitmap(pager.page_size());
         const std::size_t count = bitmap_entries(row.size());
@@ -79,7 +79,7 @@ std::vector<std::uint32_t> usage_map_pages(Pager& pager, Bytes row)
             if (map_page == 0) continue;
             const Page bitmap_page = pager.page(map_page);
             require(bitmap_page.type() == kPageUsageMap);
-            add_bits(bitmap_page.bytes().subspan(kBitmapPageBitsAt), j * per_page, pager.page_count(), pages);
+            add_bits(bitmap_page.bytes().subspan(kBitmapPageBitsAt), j * per_page, pager, pages);
         }
     } else {
         corrupt();

@@ -8,13 +8,16 @@
 #     process on one copy of the demo database for 60 seconds, then the file
 #     read back through mdbtools and mdb-reader;
 #   - crash safety: 100 processes killed at random moments of rewrite passes
-#     and compactions.
+#     and compactions;
+#   - conflicting writers: two processes changing the same records, then
+#     growing the same memo values, 30 seconds each, no acknowledged value
+#     lost and no refused one written.
 #   scripts/reliability.sh [--quick]
 # Builds in build/native (the sanitized build of scripts/test-native.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-mutants=10000 soak=60 kills=100
-if [ "${1:-}" = --quick ]; then mutants=1000 soak=10 kills=10; fi
+mutants=10000 soak=60 kills=100 writers=30
+if [ "${1:-}" = --quick ]; then mutants=1000 soak=10 kills=10 writers=3; fi
 "$here/scripts/deps.sh"
 build="$here/build/native"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_SANITIZE=ON >/dev/null
@@ -32,6 +35,8 @@ bash "$here/tests/reliability/soak.sh" "$build/tools/feed" "$build/tools/jetload
   failed=1
 echo "== crash safety ($kills kills)"
 bash "$here/tests/reliability/kills.sh" "$build/tools/jetload" "$fixtures" "$work" "$kills" || failed=1
+echo "== conflicting writers ($writers s a round)"
+bash "$here/tests/reliability/writers.sh" "$build/tools/jetload" "$fixtures" "$work" "$writers" || failed=1
 
 [ "$failed" -eq 0 ] && echo "reliability: every suite passed" || echo "reliability: FAILED"
 exit "$failed"

@@ -14,6 +14,25 @@
 //       record, when the record could not be read); under --toggle a field
 //       whose setting back failed keeps its alternative. Prints
 //       "rewrite: P passes, U updates, W written, C conflicts" at the end.
+//   jetload write FILE TABLE FIELD --tag T --log LOG [--seconds S | --passes N]
+//                [--lock-timeout MS] [--last N] [--grow]
+//       Changes FIELD (a Long, Text or Memo field) of up to 1000 records
+//       (with --last, of the last N) to values no other writer with another
+//       tag writes, one edit/update a record 1 ms after reading it, pass
+//       after pass: a Long to
+//       T * 10^8 + a count, a text to "wT-count"; with --grow a text has
+//       " wT-count" added to what it holds instead (back to "wT-count" past
+//       6000 characters), so that memo values move between their forms.
+//       Meeting another user is counted, as with rewrite --conflicts-ok.
+//       LOG gets one line an update: "ack", or "refused" when it failed,
+//       then the record's place in the table's order and the value, tab
+//       separated (backslash, tab and line ends escaped). Prints "write: P
+//       passes, U updates, A acknowledged, C conflicts" at the end.
+//   jetload check FILE TABLE FIELD LOG...
+//       Checks FIELD of every record against the logs of `write`: a record
+//       some writer changed holds the last value one of them had
+//       acknowledged, and no record holds a refused value. Prints "check: R
+//       records, A changed, M mismatches"; exit status 1 for a mismatch.
 //   jetload read FILE TABLE [--seconds S | --passes N] [--toggle | --changing]
 //       [--conflicts-ok]
 //       Reads the same records again and again and checks every value
@@ -64,7 +83,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,13 +105,20 @@ struct Options {
     double watch = 0;  // seconds between two censuses; 0: one census
     jet::LockMode hold_mode = jet::LockMode::Exclusive;
     long lock_timeout_ms = -1;
-    std::size_t last = 0;  // rewrite: only the last N records; 0: all
+    std::size_t last = 0;  // rewrite, write: only the last N records; 0: all
+    std::string field, log;  // write, check
+    std::vector<std::string> logs;  // check
+    long tag = 0;
+    bool grow = false;
 };
 
 int usage()
 {
     std::fputs("usage: jetload rewrite FILE TABLE [--seconds S | --passes N] [--toggle] [--lock-timeout MS]\n"
                "                      [--conflicts-ok] [--last N]\n"
+               "       jetload write FILE TABLE FIELD --tag T --log LOG [--seconds S | --passes N]\n"
+               "                    [--lock-timeout MS] [--last N] [--grow]\n"
+               "       jetload check FILE TABLE FIELD LOG...\n"
                "       jetload read FILE TABLE [--seconds S | --passes N] [--toggle | --changing] [--conflicts-ok]\n"
                "       jetload hold FILE TABLE --seconds S [--read | --write]\n"
                "       (read and hold: [--ready FILE])\n"
@@ -229,6 +257,45 @@ bool write_field(jet::Dynaset& d, int i, const jet::Value& value)
     return d.update();
 }
 
+// Passes over the records of `sql` (with --last, over the last N), for as
+// long as `o` says: `record` is called on each record that could be read.
+// Meeting another user while opening, moving or closing (the writer going
+// idle) is counted, and the pass goes on. Returns the passes made.
+template <class F>
+long each_pass(const Options& o, jet::Database& db, const std::string& sql, Conflicts& conflicts, F&& record)
+{
+    long passes = 0;
+    const auto start = Clock::now();
+    while (running(o, start, passes)) {
+        ++passes;
+        std::optional<jet::Dynaset> d;
+        try {
+            d.emplace(db.open_dynaset(sql));
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+            continue;
+        }
+        // A record that could not be read for a lock is passed over.
+        const std::size_t first = o.last > 0 && d->size() > o.last ? d->size() - o.last : 0;
+        for (bool loaded = true; !d->is_eof();) {
+            if (loaded && d->position() >= first) record(*d);
+            try {
+                d->move_next();
+                loaded = true;
+            } catch (const jet::Error& e) {
+                if (!conflicts.tolerate(e)) throw;
+                loaded = false;
+            }
+        }
+        try {
+            d->close();  // the pass ends: the writer goes idle
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+        }
+    }
+    return passes;
+}
+
 int rewrite(const Options& o)
 {
     jet::Database db(o.file);
@@ -236,7 +303,7 @@ int rewrite(const Options& o)
     const std::string sql = query_for(db, o.table);
     const jet::TableDefinition def = db.table_definition(o.table);
     Conflicts conflicts(o.conflicts_ok);
-    long passes = 0, updates = 0, written = 0;
+    long updates = 0, written = 0;
     jet::Value value;
     // Rewrites field `i` of the current record; a conflict leaves it (and,
     // under --toggle, maybe its alternative) and the edit is over.
@@ -257,38 +324,130 @@ int rewrite(const Options& o)
             if (d.editing()) d.cancel_update();
         }
     };
-    const auto start = Clock::now();
-    while (running(o, start, passes)) {
-        ++passes;
-        std::optional<jet::Dynaset> d;
-        try {
-            d.emplace(db.open_dynaset(sql));
-        } catch (const jet::Error& e) {
-            if (!conflicts.tolerate(e)) throw;
-            continue;
-        }
-        // A record that could not be read for a lock is passed over.
-        const std::size_t first = o.last > 0 && d->size() > o.last ? d->size() - o.last : 0;
-        for (bool loaded = true; !d->is_eof();) {
-            if (loaded && d->position() >= first)
-                for (int i = 0; i < d->field_count(); ++i) field(*d, i);
-            try {
-                d->move_next();
-                loaded = true;
-            } catch (const jet::Error& e) {
-                if (!conflicts.tolerate(e)) throw;
-                loaded = false;
-            }
-        }
-        try {
-            d->close();  // the pass ends: the writer goes idle
-        } catch (const jet::Error& e) {
-            if (!conflicts.tolerate(e)) throw;
-        }
-    }
+    const long passes = each_pass(o, db, sql, conflicts, [&](jet::Dynaset& d) {
+        for (int i = 0; i < d.field_count(); ++i) field(d, i);
+    });
     std::printf("rewrite: %ld passes, %ld updates, %ld written, %ld conflicts\n", passes, updates, written,
                 conflicts.count());
     return 0;
+}
+
+// A Long or text value as `write` logs it: one line, tab free.
+std::string logged(const jet::Value& v)
+{
+    if (v.is_null()) return "NULL";
+    if (v.kind() == jet::ValueKind::Long) return std::to_string(v.long_integer());
+    std::string out;
+    for (const char c : jet::to_utf8(v.text())) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\t') out += "\\t";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else out += c;
+    }
+    return out;
+}
+
+std::string field_query(const Options& o) { return "SELECT TOP 1000 [" + o.field + "] FROM [" + o.table + "]"; }
+
+// The value `write` sets next: of this writer alone, never set before.
+jet::Value next_value(const Options& o, bool is_long, const jet::Value& now, long count)
+{
+    jet::Value v;
+    if (is_long) {
+        v.set_long(static_cast<std::int32_t>(o.tag * 100000000L + count % 100000000L));
+        return v;
+    }
+    std::u16string t = jet::to_utf16("w" + std::to_string(o.tag) + "-" + std::to_string(count));
+    if (o.grow && now.kind() == jet::ValueKind::Text && now.text().size() < 6000) t = now.text() + u" " + t;
+    v.set_text(t.data(), t.size());
+    return v;
+}
+
+int write(const Options& o)
+{
+    jet::Database db(o.file);
+    if (o.lock_timeout_ms >= 0) db.set_lock_timeout(std::chrono::milliseconds(o.lock_timeout_ms));
+    std::FILE* log = std::fopen(o.log.c_str(), "w");
+    if (!log) {
+        std::fprintf(stderr, "cannot write %s\n", o.log.c_str());
+        return 1;
+    }
+    const jet::TableDefinition def = db.table_definition(o.table);
+    const jet::Column* column = def.find(o.field);
+    if (!column) throw jet::error(jet::kItemNotFound);
+    const bool is_long = column->type == jet::kTypeLong;
+    Conflicts conflicts(true);
+    long updates = 0, acknowledged = 0;
+    const long passes = each_pass(o, db, field_query(o), conflicts, [&](jet::Dynaset& d) {
+        const jet::Value v = next_value(o, is_long, d.value(0), ++updates);
+        bool ok = false;
+        // A moment between reading the record and changing it, as a user
+        // takes: the other writer may change it meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        try {
+            write_field(d, 0, v);
+            ok = true;
+            ++acknowledged;
+        } catch (const jet::Error& e) {
+            if (!conflicts.tolerate(e)) throw;
+            if (d.editing()) d.cancel_update();
+        }
+        std::fprintf(log, "%s\t%zu\t%s\n", ok ? "ack" : "refused", d.position(), logged(v).c_str());
+    });
+    std::fclose(log);
+    std::printf("write: %ld passes, %ld updates, %ld acknowledged, %ld conflicts\n", passes, updates, acknowledged,
+                conflicts.count());
+    return 0;
+}
+
+int check(const Options& o)
+{
+    // For each record: the last value each log acknowledged, and every refused one.
+    std::map<std::size_t, std::set<std::string>> last, refused;
+    for (const std::string& name : o.logs) {
+        std::FILE* f = std::fopen(name.c_str(), "r");
+        if (!f) {
+            std::fprintf(stderr, "cannot read %s\n", name.c_str());
+            return 1;
+        }
+        std::map<std::size_t, std::string> mine;
+        std::string line;
+        for (int c; (c = std::fgetc(f)) != EOF;) {
+            if (c != '\n') {
+                line += static_cast<char>(c);
+                continue;
+            }
+            const std::size_t a = line.find('\t'), b = line.find('\t', a + 1);
+            if (a != std::string::npos && b != std::string::npos) {
+                const std::size_t record = std::stoul(line.substr(a + 1, b - a - 1));
+                if (line.compare(0, a, "ack") == 0)
+                    mine[record] = line.substr(b + 1);
+                else
+                    refused[record].insert(line.substr(b + 1));
+            }
+            line.clear();
+        }
+        std::fclose(f);
+        for (const auto& [record, value] : mine) last[record].insert(value);
+    }
+    jet::Database db(o.file);
+    jet::Snapshot s = db.open_snapshot(field_query(o));
+    std::size_t records = 0;
+    long bad = 0;
+    for (; !s.is_eof(); s.move_next(), ++records) {
+        const std::string now = logged(s.value(0));
+        const auto r = refused.find(records);
+        const auto l = last.find(records);
+        const char* why = nullptr;
+        if (r != refused.end() && r->second.count(now)) why = "holds a refused value";
+        else if (l != last.end() && !l->second.count(now)) why = "holds no writer's last acknowledged value";
+        if (!why) continue;
+        if (bad < 5) std::fprintf(stderr, "record %zu %s: %.60s\n", records, why, now.c_str());
+        ++bad;
+    }
+    std::printf("check: %zu records, %zu changed, %ld mismatches\n", records, last.size(), bad);
+    return bad == 0 ? 0 : 1;
 }
 
 using Records = std::vector<std::vector<jet::Value>>;
@@ -555,6 +714,12 @@ int main(int argc, char** argv)
             o.ready = args[++i];
         else if (a == "--last" && has_next)
             o.last = static_cast<std::size_t>(std::max(0L, std::atol(args[++i].c_str())));
+        else if (a == "--grow")
+            o.grow = true;
+        else if (a == "--tag" && has_next)
+            o.tag = std::atol(args[++i].c_str());
+        else if (a == "--log" && has_next)
+            o.log = args[++i];
         else if (a == "--lock-timeout" && has_next)
             o.lock_timeout_ms = std::atol(args[++i].c_str());
         else if (a.rfind("--", 0) == 0)
@@ -564,11 +729,19 @@ int main(int argc, char** argv)
     }
     if (plain.empty() || (o.toggle && o.changing)) return usage();
     o.command = plain[0];
-    const std::size_t want = o.command == "compare" ? 4 : o.command == "locks" ? 2 : 3;
+    const std::size_t want = o.command == "compare" || o.command == "write" ? 4
+                             : o.command == "check"                      ? 5
+                             : o.command == "locks"                      ? 2
+                                                                         : 3;
     // compact FILE DESTINATION: the destination travels as `original`.
-    if (plain.size() != want) return usage();
+    if (o.command == "check" ? plain.size() < want : plain.size() != want) return usage();
+    if (o.command == "write" && (o.log.empty() || o.tag <= 0 || o.tag > 20)) return usage();
     o.file = plain[1];
-    if (o.command == "compact") {
+    if (o.command == "write" || o.command == "check") {
+        o.table = plain[2];
+        o.field = plain[3];
+        o.logs.assign(plain.begin() + 4, plain.end());
+    } else if (o.command == "compact") {
         o.original = plain[2];
     } else if (o.command == "locks") {
     } else if (o.command == "compare") {
@@ -579,6 +752,8 @@ int main(int argc, char** argv)
     }
     try {
         if (o.command == "rewrite") return rewrite(o);
+        if (o.command == "write") return write(o);
+        if (o.command == "check") return check(o);
         if (o.command == "read") return read(o);
         if (o.command == "hold") return hold(o);
         if (o.command == "compare") return compare(o);

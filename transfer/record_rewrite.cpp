@@ -20,4 +20,7 @@ void transfer::RewriteRecords(CDaoDatabase& db, const CString& strSQL, int& nDon
         ++nDone;
     }
     varValue.Clear();
+    // Closed here rather than by its destructor, so that what going idle
+    // could not write reaches the caller like any other error.
+    rs.Close();
 }

@@ -109,15 +109,35 @@ TEST(Sharing, APageAnotherProgramWroteWithoutLocksIsNotWrittenOver)
 
 namespace {
 
+// The database file, every call passed on; what another program does
+// around this user's reads is added by overriding read_at().
+class PassedOn : public jet::File {
+public:
+    explicit PassedOn(std::unique_ptr<jet::File> file) : file_(std::move(file)) {}
+    std::uint64_t size() override { return file_->size(); }
+    std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    {
+        return file_->read_at(offset, buffer, count);
+    }
+    bool writable() const override { return file_->writable(); }
+    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
+    {
+        return file_->write_at(offset, data, count);
+    }
+    bool lockable() const override { return file_->lockable(); }
+
+protected:
+    std::unique_ptr<jet::File> file_;
+};
+
 // The database file as another user's change in the middle of its write
 // shows it: the first reads of one page find it torn.
-class TornFile final : public jet::File {
+class TornFile final : public PassedOn {
 public:
     TornFile(std::unique_ptr<jet::File> file, std::uint64_t torn_at, int torn_reads)
-        : file_(std::move(file)), torn_at_(torn_at), torn_reads_(torn_reads)
+        : PassedOn(std::move(file)), torn_at_(torn_at), torn_reads_(torn_reads)
     {
     }
-    std::uint64_t size() override { return file_->size(); }
     std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
     {
         const std::size_t n = file_->read_at(offset, buffer, count);
@@ -128,16 +148,9 @@ public:
         }
         return n;
     }
-    bool writable() const override { return file_->writable(); }
-    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
-    {
-        return file_->write_at(offset, data, count);
-    }
-    bool lockable() const override { return file_->lockable(); }
 
 private:
     static constexpr std::size_t kTear = 1024;
-    std::unique_ptr<jet::File> file_;
     std::uint64_t torn_at_;
     int torn_reads_;
 };
@@ -211,4 +224,134 @@ TEST(Sharing, AnOverflowRowOnItsPointersPageIsWritten)
     Records changed = expected;
     changed[0][1] = text_value(u"uno");
     EXPECT_EQ(records(db, "Five"), changed);
+}
+
+namespace {
+
+// Another program that writes without taking locks: right after this user's
+// first read of one page on its own (the read that follows taking the
+// page's write lock), it changes a byte of that page's free space.
+class WritesBehindTheLock final : public PassedOn {
+public:
+    using PassedOn::PassedOn;
+    void arm(std::uint64_t page_at, std::size_t page_size, std::uint64_t byte_at)
+    {
+        page_at_ = page_at;
+        page_size_ = page_size;
+        byte_at_ = byte_at;
+        armed_ = true;
+    }
+    std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    {
+        const std::size_t n = file_->read_at(offset, buffer, count);
+        if (armed_ && offset == page_at_ && count == page_size_) {
+            armed_ = false;
+            std::uint8_t b = 0;
+            file_->read_at(byte_at_, &b, 1);
+            b ^= 0xFF;
+            file_->write_at(byte_at_, &b, 1);
+        }
+        return n;
+    }
+
+private:
+    bool armed_ = false;
+    std::uint64_t page_at_ = 0, byte_at_ = 0;
+    std::size_t page_size_ = 0;
+};
+
+// How the writer meets the other program's write: going idle when closed,
+// going idle when its cursor leaves the page, or moving a record that no
+// longer fits its page.
+enum class Meets { Closing, LeavingThePage, MovingARecord };
+
+}  // namespace
+
+class LockIgnoringWriter : public ::testing::TestWithParam<Meets> {};
+
+// Acknowledged changes the other program's write overtook are named in the
+// error; an update it refuses leaves the file as the other program left it.
+TEST_P(LockIgnoringWriter, OvertakenChangesAreNamedAndRefusalsWriteNothing)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("rows.mdb");
+    std::vector<std::uint8_t> expected = read_file(std::filesystem::u8path(file));
+    auto wrapped = std::make_unique<WritesBehindTheLock>(jet::File::open(file));
+    WritesBehindTheLock& other = *wrapped;
+    jet::Database db(std::move(wrapped), file);
+    const std::vector<jet::RowPointer> rows = rows_of(db, "Big1500");
+    const jet::RowPointer first = rows.at(0);
+    std::size_t on_page = 0;
+    while (rows.at(on_page).page == first.page) ++on_page;
+    const jet::Layout& layout = db.pager().layout();
+    const std::uint64_t page_at = std::uint64_t{first.page} * layout.page_size;
+    // The first byte after the slot table: free space nobody reads.
+    const jet::Page fresh = db.pager().fresh_page(first.page);
+    const jet::Bytes page = fresh.bytes();
+    ASSERT_GT(jet::le16(page.data() + jet::kDataFreeSpaceAt), 0u);
+    const std::uint64_t byte_at =
+        page_at + layout.data_offsets + jet::kSlotEntrySize * jet::le16(page.data() + layout.data_row_count);
+    expected[static_cast<std::size_t>(byte_at)] ^= 0xFF;
+
+    jet::Dynaset d = db.open_dynaset("SELECT TOP 1000 [Label] FROM Big1500");
+    other.arm(page_at, layout.page_size, byte_at);
+    std::vector<jet::RowPointer> acknowledged;
+    jet::Error met(0, "");
+    for (std::size_t r = 0; r < on_page && met.number() == 0; ++r) {
+        if (r > 0) d.move_next();
+        try {
+            // Twenty characters, the field's size: the later records no longer fit their page.
+            d.edit();
+            d.set_value(0, text_value(("Row " + std::to_string(r + 1) + " grown to twenty").substr(0, 20)));
+            d.update();
+            acknowledged.push_back(rows[r]);
+        } catch (const jet::Error& e) {
+            met = e;
+        }
+        if (GetParam() != Meets::MovingARecord) break;
+    }
+    if (GetParam() == Meets::Closing) met = error_of([&] { d.close(); });
+    if (GetParam() == Meets::LeavingThePage) met = error_of([&] {
+        while (d.position() < on_page) d.move_next();
+    });
+    EXPECT_EQ(met.number(), jet::kDataChanged);
+    ASSERT_FALSE(acknowledged.empty());
+    for (const jet::RowPointer& r : acknowledged)
+        EXPECT_NE(met.description().find("page " + std::to_string(r.page) + " row " + std::to_string(r.row)),
+                  std::string::npos)
+            << met.description();
+    d.close();
+    EXPECT_EQ(read_file(std::filesystem::u8path(file)), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Idle, LockIgnoringWriter,
+                         ::testing::Values(Meets::Closing, Meets::LeavingThePage, Meets::MovingARecord));
+
+// Two writers growing memo values at once: what one appended (pages, and
+// the usage map that lists them) is news to the other, never damage.
+TEST(Sharing, PagesAnotherWriterAppendedAreReadAgainNotDamage)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("types.mdb");
+    // Longer than a page, so that each value takes pages of its own.
+    const auto memo = [](char c) { return text_value(std::string(3 * 4096, c)); };
+    jet::Database second(file);
+    jet::Dynaset d = second.open_dynaset("SELECT * FROM AllTypes");
+    const int column = field_index(d, "ColMemo");
+    const auto grow = [&](char c) {
+        d.edit();
+        d.set_value(column, memo(c));
+        EXPECT_TRUE(d.update());
+        d.idle();
+    };
+    grow('b');
+    {
+        jet::Database first(file);
+        EXPECT_TRUE(set_field(first, "AllTypes", 1, "ColMemo", memo('a')));
+    }
+    grow('c');
+    d.close();
+    const Records now = records(file, "AllTypes");
+    EXPECT_EQ(now.at(0).at(static_cast<std::size_t>(column)), memo('c'));
+    EXPECT_EQ(now.at(1).at(static_cast<std::size_t>(column)), memo('a'));
 }

@@ -2,6 +2,10 @@
 // of order, values a field cannot take, a database it may not write.
 #include "writer_fixture.h"
 
+#include "jet/page_edit.h"
+#include "jet/row.h"
+#include "jet/table_scan.h"
+
 using namespace jettest;
 
 namespace {
@@ -224,3 +228,76 @@ TEST(WriterRefusals, FieldsChangedByAnotherUserSinceTheRead)
     EXPECT_EQ(check.value(2), score(50));
     EXPECT_EQ(check.value(3), text_value("Overtime"));
 }
+
+namespace {
+
+// Damage that the reader gets past but that a new layout of the record would
+// not keep: every field must come back as it was, or the update is refused.
+enum class RowDamage {
+    FixedDataUnderTheVariableData,  // variable slot 0 said to start where the fixed data does
+    FewerVariableSlotsThanColumns,  // a present variable column beyond the slots the row keeps
+};
+
+// Damages the first record of `table` whose stored form allows it; returns
+// that record's place in the table's order.
+std::size_t damage_a_record(const std::string& file, const std::string& table, RowDamage damage)
+{
+    std::vector<std::uint8_t> bytes = read_file(std::filesystem::u8path(file));
+    jet::Database db(file);
+    const jet::TableDefinition def = db.table_definition(table);
+    const jet::Layout& layout = db.pager().layout();
+    const std::size_t ps = layout.page_size;
+    const std::vector<jet::RowPointer> rows = jet::scan_row_locations(db.pager(), def, 1000);
+    const jet::Column* last_var = nullptr;
+    for (const jet::Column& c : def.columns)
+        if (!c.fixed() && (!last_var || c.var_index > last_var->var_index)) last_var = &c;
+    jet::RowSplitter splitter(def, layout);
+    std::vector<jet::RowCell> cells;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        std::vector<std::uint8_t> page(bytes.begin() + static_cast<std::ptrdiff_t>(rows[r].page * ps),
+                                       bytes.begin() + static_cast<std::ptrdiff_t>((rows[r].page + 1) * ps));
+        jet::PageEditor editor(page, layout);
+        const std::span<std::uint8_t> row = editor.row(rows[r].row);
+        splitter.split(jet::Bytes(row.data(), row.size()), cells);
+        const std::size_t mask_at = row.size() - (jet::le16(row.data()) + 7) / 8;
+        std::uint8_t* nvar = row.data() + mask_at - 2;  // Jet 4 rows
+        if (damage == RowDamage::FixedDataUnderTheVariableData) {
+            jet::put16(nvar - 2, layout.row_count_size);
+        } else {
+            const jet::RowCell& cell = cells[static_cast<std::size_t>(last_var - def.columns.data())];
+            if (!cell.present || cell.data.empty()) continue;
+            jet::put16(nvar, jet::le16(nvar) - 1u);
+        }
+        std::copy(page.begin(), page.end(), bytes.begin() + static_cast<std::ptrdiff_t>(rows[r].page * ps));
+        overwrite_file(std::filesystem::u8path(file), bytes);
+        return r;
+    }
+    ADD_FAILURE() << "no record of " << table << " can take the damage";
+    return 0;
+}
+
+}  // namespace
+
+class DamagedRecords : public ::testing::TestWithParam<RowDamage> {};
+
+TEST_P(DamagedRecords, AreRefusedAsDamageBeforeAFieldChanges)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("types.mdb");
+    const std::size_t record = damage_a_record(file, "AllTypes", GetParam());
+    const auto before = read_file(std::filesystem::u8path(file));
+    jet::Database db(file);
+    const Records readable = records(db, "AllTypes");
+    jet::Dynaset d = db.open_dynaset("SELECT * FROM AllTypes");
+    for (std::size_t r = 0; r < record; ++r) d.move_next();
+    d.edit();
+    d.set_value(field_index(d, "ColLong"), long_value(424242));
+    EXPECT_EQ(error_of([&] { d.update(); }).number(), jet::kNeedsRepair);
+    d.close();
+    EXPECT_EQ(records(db, "AllTypes"), readable);
+    EXPECT_EQ(read_file(std::filesystem::u8path(file)), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damage, DamagedRecords,
+                         ::testing::Values(RowDamage::FixedDataUnderTheVariableData,
+                                           RowDamage::FewerVariableSlotsThanColumns));
