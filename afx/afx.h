@@ -3,9 +3,9 @@
 // names and calling conventions, built directly on Win32 (ANSI).
 //
 // Where things are:
-//   afxdefs.h      windows.h/commctrl.h configuration, afx_msg, ASSERT/VERIFY/TRACE
+//   afxdefs.h      windows.h/commctrl.h configuration, afx_msg
 //   afxtypes.h     CPoint, CSize, CRect
-//   afxstr.h       CString (ANSI; Format, LoadString, GetBuffer/ReleaseBuffer)
+//   afxstr.h       CString (ANSI; Format, LoadString, GetBufferSetLength/ReleaseBuffer)
 //   afxobject.h    CObject, CRuntimeClass, DECLARE_/IMPLEMENT_DYNAMIC and _DYNCREATE,
 //                  RUNTIME_CLASS, IsKindOf, DYNAMIC_DOWNCAST
 //   afxexcept.h    CException (thrown as pointers, released with Delete()),

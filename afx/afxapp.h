@@ -49,7 +49,6 @@ public:
 
     // Three-dimensional control drawing is what the platform does anyway.
     BOOL Enable3dControls() { return TRUE; }
-    HICON LoadIcon(UINT nIDResource) const;
 
     afx_msg void OnHelp();
 
@@ -67,7 +66,6 @@ CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 // Where dialog templates, icons and strings are loaded from.
 HINSTANCE AfxGetResourceHandle();
-void AfxSetResourceHandle(HINSTANCE hInstResource);
 // Registers the common controls and records the program's instance handle.
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 // The program's body: AfxWinInit, InitInstance, then Run or ExitInstance.

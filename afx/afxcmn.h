@@ -41,13 +41,8 @@ public:
     BOOL GetItemRect(int nItem, LPRECT lpRect, UINT nCode) const;
     BOOL GetSubItemRect(int nItem, int nSubItem, int nArea, CRect& rect) const;
     int HitTest(CPoint pt, UINT* pFlags = nullptr) const;
-    BOOL EnsureVisible(int nItem, BOOL bPartialOK)
-    { return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK)); }
     COLORREF GetTextColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETTEXTCOLOR)); }
     COLORREF GetBkColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETBKCOLOR)); }
-    DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
-    DWORD SetExtendedStyle(DWORD dwNewStyle)
-    { return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwNewStyle))); }
     HWND GetHeaderHwnd() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
 
     // ---- more list operations (listctrl_ops.cpp) ----
@@ -58,21 +53,14 @@ public:
     int InsertItem(UINT nMask, int nItem, LPCSTR lpszItem, UINT nState, UINT nStateMask, int nImage, LPARAM lParam);
     int SubItemHitTest(LPLVHITTESTINFO pInfo)
     { return static_cast<int>(SendMessage(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(pInfo))); }
-    int GetStringWidth(LPCSTR lpsz) const
-    { return static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(lpsz))); }
     BOOL Scroll(CSize size) { return static_cast<BOOL>(SendMessage(LVM_SCROLL, static_cast<WPARAM>(size.cx), size.cy)); }
     BOOL Update(int nItem) { return static_cast<BOOL>(SendMessage(LVM_UPDATE, static_cast<WPARAM>(nItem))); }
     int GetTopIndex() const { return static_cast<int>(SendMessage(LVM_GETTOPINDEX)); }
     int GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
-    int GetHotItem() const { return static_cast<int>(SendMessage(LVM_GETHOTITEM)); }
     // The previous hot item.
     int SetHotItem(int nIndex) { return static_cast<int>(SendMessage(LVM_SETHOTITEM, static_cast<WPARAM>(nIndex))); }
     BOOL SetTextColor(COLORREF cr) { return static_cast<BOOL>(SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(cr))); }
     BOOL SetBkColor(COLORREF cr) { return static_cast<BOOL>(SendMessage(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(cr))); }
-    BOOL SetTextBkColor(COLORREF cr)
-    { return static_cast<BOOL>(SendMessage(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(cr))); }
-    HIMAGELIST GetImageList(int nImageList) const
-    { return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_GETIMAGELIST, static_cast<WPARAM>(nImageList))); }
     HIMAGELIST SetImageList(HIMAGELIST hImageList, int nImageList)
     {
         return reinterpret_cast<HIMAGELIST>(
@@ -103,11 +91,4 @@ public:
 
 class CSpinButtonCtrl : public CWnd {
     DECLARE_DYNAMIC(CSpinButtonCtrl)
-public:
-    void SetRange32(int nLower, int nUpper) { SendMessage(UDM_SETRANGE32, static_cast<WPARAM>(nLower), nUpper); }
-    CWnd* SetBuddy(CWnd* pWndBuddy)
-    { return FromHandle(reinterpret_cast<HWND>(SendMessage(UDM_SETBUDDY, reinterpret_cast<WPARAM>(AfxSafeHwnd(pWndBuddy))))); }
-    int GetPos32(BOOL* lpbError = nullptr) const
-    { return static_cast<int>(SendMessage(UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(lpbError))); }
-    int SetPos32(int nPos) { return static_cast<int>(SendMessage(UDM_SETPOS32, 0, nPos)); }
 };

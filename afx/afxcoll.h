@@ -34,9 +34,6 @@ public:
     POSITION GetStartPosition() const;
     void GetNextAssoc(POSITION& rNextPosition, WORD& rKey, CObject*& rValue) const;
 
-    UINT GetHashTableSize() const { return m_nHashTableSize; }
-    // Sets the number of buckets; only while the map is empty.
-    void InitHashTable(UINT nHashSize);
 
 private:
     struct CAssoc {

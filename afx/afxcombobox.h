@@ -15,8 +15,6 @@ public:
         return static_cast<int>(
             SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpszString)));
     }
-    int DeleteString(UINT nIndex) { return static_cast<int>(SendMessage(CB_DELETESTRING, nIndex)); }
-    void ResetContent() { SendMessage(CB_RESETCONTENT); }
     int GetLBTextLen(int nIndex) const
     { return static_cast<int>(SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex))); }
     int GetLBText(int nIndex, LPSTR lpszText) const

@@ -13,11 +13,6 @@ public:
 class CButton : public CWnd {
     DECLARE_DYNAMIC(CButton)
 public:
-    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
-    UINT GetState() const { return static_cast<UINT>(SendMessage(BM_GETSTATE)); }
-    UINT GetButtonStyle() const { return static_cast<UINT>(GetStyle() & 0xFFFF); }
-    void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE) { SendMessage(BM_SETSTYLE, nStyle, bRedraw); }
 };
 
 class CEdit : public CWnd {
@@ -25,15 +20,12 @@ class CEdit : public CWnd {
 public:
     UINT GetLimitText() const { return static_cast<UINT>(SendMessage(EM_GETLIMITTEXT)); }
     void SetLimitText(UINT nMax) { SendMessage(EM_SETLIMITTEXT, nMax); }
-    void LimitText(int nChars = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(nChars)); }
     // EM_SETSEL, then (unless bNoScroll) EM_SCROLLCARET.
     void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE);
     void GetSel(int& nStartChar, int& nEndChar) const;
     // EM_REPLACESEL: replaces the selection (inserts at the caret when there is none).
     void ReplaceSel(LPCSTR lpszNewText, BOOL bCanUndo = FALSE)
     { SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(lpszNewText)); }
-    BOOL SetReadOnly(BOOL bReadOnly = TRUE) { return static_cast<BOOL>(SendMessage(EM_SETREADONLY, bReadOnly)); }
-    int GetLineCount() const { return static_cast<int>(SendMessage(EM_GETLINECOUNT)); }
 };
 
 class CListBox : public CWnd {
@@ -44,7 +36,6 @@ public:
     int SetCurSel(int nSelect) { return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(nSelect))); }
     int AddString(LPCSTR lpszItem)
     { return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszItem))); }
-    int DeleteString(UINT nIndex) { return static_cast<int>(SendMessage(LB_DELETESTRING, nIndex)); }
     void ResetContent() { SendMessage(LB_RESETCONTENT); }
     int GetTextLen(int nIndex) const { return static_cast<int>(SendMessage(LB_GETTEXTLEN, static_cast<WPARAM>(nIndex))); }
     int GetText(int nIndex, LPSTR lpszBuffer) const

@@ -16,5 +16,4 @@ public:
     { return static_cast<DWORD>(SendMessage(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(pTimeDest))); }
     // The drop-down month calendar (DTM_GETMONTHCAL), NULL when there is none.
     HWND GetMonthCalHwnd() const { return reinterpret_cast<HWND>(SendMessage(DTM_GETMONTHCAL)); }
-    CWnd* GetMonthCalCtrl() const { return FromHandle(GetMonthCalHwnd()); }
 };

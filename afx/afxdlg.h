@@ -40,8 +40,6 @@ public:
     // Commands the dialog does not handle go on to the application.
     BOOL OnCmdMsg(UINT nID, int nCode, WPARAM wParam, LPARAM lParam) override;
 
-    void MapDialogRect(LPRECT lpRect) const { ::MapDialogRect(m_hWnd, lpRect); }
-    BOOL ContinueModal() const { return m_bContinueModal; }
 
 protected:
     LPCSTR m_lpszTemplateName;

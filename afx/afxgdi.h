@@ -21,14 +21,12 @@ public:
 
     HGDIOBJ m_hObject = nullptr;
 
-    HGDIOBJ GetSafeHandle() const { return m_hObject; }
     operator HGDIOBJ() const { return m_hObject; }
 
     BOOL Attach(HGDIOBJ hObject);
     HGDIOBJ Detach();
     // Deletes the GDI object; FALSE when there was none.
     BOOL DeleteObject();
-    int GetObject(int nCount, LPVOID lpObject) const { return ::GetObject(m_hObject, nCount, lpObject); }
 
     static CGdiObject* FromHandle(HGDIOBJ hObject);
 };
@@ -49,7 +47,6 @@ public:
     CBrush() = default;
     explicit CBrush(COLORREF crColor);
     BOOL CreateSolidBrush(COLORREF crColor);
-    BOOL CreateSysColorBrush(int nIndex);
     operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
     static CBrush* FromHandle(HBRUSH hBrush) { return static_cast<CBrush*>(CGdiObject::FromHandle(hBrush)); }
 };
@@ -68,7 +65,6 @@ class CBitmap : public CGdiObject {
     DECLARE_DYNAMIC(CBitmap)
 public:
     BOOL CreateCompatibleBitmap(class CDC* pDC, int nWidth, int nHeight);
-    BOOL CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits);
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
     static CBitmap* FromHandle(HBITMAP hBitmap)
     {

@@ -46,14 +46,9 @@ public:
     CString Right(int nCount) const;
     CString Mid(int nFirst) const;
     CString Mid(int nFirst, int nCount) const;
-    // The leading part that holds none of the characters of pszCharSet.
-    CString SpanExcluding(LPCSTR pszCharSet) const;
     int Find(char ch, int nStart = 0) const;
     int Find(LPCSTR pszSub, int nStart = 0) const;
     int ReverseFind(char ch) const;
-    void MakeUpper();
-    void MakeLower();
-    void TrimLeft();
     void TrimRight();
 
     void Format(LPCSTR pszFormat, ...);
@@ -62,7 +57,6 @@ public:
     BOOL LoadString(UINT nID);
 
     // Direct access to the characters; ReleaseBuffer(-1) takes the length up to the first NUL.
-    LPSTR GetBuffer(int nMinLength);
     LPSTR GetBufferSetLength(int nLength);
     void ReleaseBuffer(int nNewLength = -1);
 

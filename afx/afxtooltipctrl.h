@@ -17,5 +17,4 @@ public:
     int GetToolCount() const { return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT)); }
     // The i-th tool's information (text not read); FALSE when there is none.
     BOOL EnumTool(int nIndex, TOOLINFOA* pInfo) const;
-    void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, bActivate); }
 };

@@ -21,7 +21,6 @@ public:
         x = static_cast<short>(LOWORD(packed));
         y = static_cast<short>(HIWORD(packed));
     }
-    void Offset(int dx, int dy) { x += dx; y += dy; }
     BOOL operator==(POINT p) const { return x == p.x && y == p.y; }
     BOOL operator!=(POINT p) const { return !(*this == p); }
     CPoint operator+(SIZE s) const { return CPoint(x + s.cx, y + s.cy); }
@@ -42,15 +41,10 @@ public:
 
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    CSize Size() const { return CSize(Width(), Height()); }
-    CPoint TopLeft() const { return CPoint(left, top); }
-    CPoint BottomRight() const { return CPoint(right, bottom); }
     CPoint CenterPoint() const { return CPoint((left + right) / 2, (top + bottom) / 2); }
     BOOL IsRectEmpty() const { return ::IsRectEmpty(this); }
-    BOOL IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
     BOOL PtInRect(POINT p) const { return ::PtInRect(this, p); }
 
-    void SetRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
     void SetRectEmpty() { left = top = right = bottom = 0; }
     void CopyRect(const RECT& r) { left = r.left; top = r.top; right = r.right; bottom = r.bottom; }
     void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
@@ -61,8 +55,6 @@ public:
         if (left > right) { LONG t = left; left = right; right = t; }
         if (top > bottom) { LONG t = top; top = bottom; bottom = t; }
     }
-    BOOL IntersectRect(const RECT* a, const RECT* b) { return ::IntersectRect(this, a, b); }
-    BOOL UnionRect(const RECT* a, const RECT* b) { return ::UnionRect(this, a, b); }
 
     operator LPRECT() { return this; }
     operator LPCRECT() const { return this; }

@@ -23,7 +23,7 @@ class CScrollBar;
 class CDataExchange;
 
 class CWnd;
-// The object's window handle, NULL for a null object (GetSafeHwnd needs an object).
+// The object's window handle, NULL for a null object.
 inline HWND AfxSafeHwnd(const CWnd* pWnd);
 // A temporary CDC for a device context handle (see CDC::FromHandle).
 CDC* AfxDCFromHandle(HDC hDC);
@@ -39,7 +39,6 @@ public:
     ~CWnd() override;
 
     operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // ---- the handle map ----
     // The permanent object of the window, else a temporary one (see afxhandlemap.h).
@@ -49,8 +48,6 @@ public:
     HWND Detach();
     // Attaches the object and routes the window's messages through it.
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-    HWND UnsubclassWindow();
 
     // ---- creation and destruction ----
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
@@ -111,11 +108,8 @@ public:
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     { return ::PostMessageA(m_hWnd, message, wParam, lParam); }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-    CWnd* GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
-    CWnd* GetTopLevelParent() const;
     CWnd* GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-    BOOL IsChild(const CWnd* pWnd) const { return pWnd && ::IsChild(m_hWnd, pWnd->m_hWnd); }
     BOOL IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
 
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
@@ -123,20 +117,15 @@ public:
     { return ::GetWindowTextA(m_hWnd, lpszStringBuf, nMaxCount); }
     void GetWindowText(CString& rString) const;
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
-    void SetDlgItemText(int nID, LPCSTR lpszString) { ::SetDlgItemTextA(m_hWnd, nID, lpszString); }
-    int GetDlgItemText(int nID, CString& rString) const;
 
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
     DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)); }
     // Removes then adds style bits; with nFlags, also SetWindowPos(nFlags | SWP_NOSIZE | SWP_NOMOVE |
     // SWP_NOZORDER | SWP_NOACTIVATE). FALSE when the style was already so.
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
-    BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
 
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
-    void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
-    void ClientToScreen(LPRECT lpRect) const;
     void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
     void ScreenToClient(LPRECT lpRect) const;
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE)
@@ -151,10 +140,8 @@ public:
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
-    BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
 
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
     void ValidateRect(LPCRECT lpRect) { ::ValidateRect(m_hWnd, lpRect); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
     BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, HRGN hrgnUpdate = nullptr,
@@ -162,8 +149,6 @@ public:
     { return ::RedrawWindow(m_hWnd, lpRectUpdate, hrgnUpdate, flags); }
 
     CWnd* SetFocus() { return FromHandle(::SetFocus(m_hWnd)); }
-    static CWnd* GetFocus() { return FromHandle(::GetFocus()); }
-    static CWnd* GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
 
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer)
     { return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer); }
@@ -179,11 +164,6 @@ public:
 
     // The window's menu, not reset (bRevert FALSE) or reset to the default (TRUE).
     CMenu* GetSystemMenu(BOOL bRevert) const;
-    // A device context of the client area (temporary object); give it back with ReleaseDC.
-    CDC* GetDC();
-    int ReleaseDC(CDC* pDC);
-    int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK)
-    { return ::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType); }
 
     // ---- default handlers, for derived handlers to call as their base ----
     // Each passes the current message on to DefWindowProc; the owner-draw,

@@ -9,7 +9,6 @@ IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
 namespace {
 CWinApp* g_pApp = nullptr;
 HINSTANCE g_hInstance = nullptr;
-HINSTANCE g_hResource = nullptr;
 } // namespace
 
 CWinThread::CWinThread() : m_pMainWnd(nullptr), m_nThreadID(::GetCurrentThreadId()) {}
@@ -84,11 +83,6 @@ int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT)
     return ::MessageBoxA(hOwner, lpszPrompt, m_pszAppName, nType);
 }
 
-HICON CWinApp::LoadIcon(UINT nIDResource) const
-{
-    return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource));
-}
-
 void CWinApp::OnHelp()
 {
     // The program ships no help file: the command is accepted and nothing opens.
@@ -106,9 +100,7 @@ CWnd* AfxGetMainWnd()
 
 HINSTANCE AfxGetInstanceHandle() { return g_hInstance ? g_hInstance : ::GetModuleHandleA(nullptr); }
 
-HINSTANCE AfxGetResourceHandle() { return g_hResource ? g_hResource : AfxGetInstanceHandle(); }
-
-void AfxSetResourceHandle(HINSTANCE hInstResource) { g_hResource = hInstResource; }
+HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
 
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
 {

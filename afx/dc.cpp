@@ -78,13 +78,3 @@ CClientDC::~CClientDC() { ::ReleaseDC(m_hWnd, Detach()); }
 CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(AfxSafeHwnd(pWnd)) { Attach(::GetWindowDC(m_hWnd)); }
 
 CWindowDC::~CWindowDC() { ::ReleaseDC(m_hWnd, Detach()); }
-
-CDC* CWnd::GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
-
-int CWnd::ReleaseDC(CDC* pDC)
-{
-    if (!pDC) return 0;
-    HDC h = pDC->m_hDC;
-    // A temporary object stays in the map until idle; only the handle goes back.
-    return ::ReleaseDC(m_hWnd, h);
-}

@@ -60,10 +60,3 @@ CPoint CDC::SetWindowOrg(int x, int y)
     ::SetWindowOrgEx(m_hDC, x, y, &old);
     return CPoint(old);
 }
-
-CPoint CDC::GetWindowOrg() const
-{
-    POINT org = {0, 0};
-    ::GetWindowOrgEx(m_hDC, &org);
-    return CPoint(org);
-}

@@ -70,11 +70,6 @@ BOOL CBrush::CreateSolidBrush(COLORREF crColor)
     return Attach(::CreateSolidBrush(crColor));
 }
 
-BOOL CBrush::CreateSysColorBrush(int nIndex)
-{
-    return Attach(::CreateSolidBrush(::GetSysColor(nIndex)));
-}
-
 BOOL CFont::CreateFontIndirect(const LOGFONT* lpLogFont)
 {
     return Attach(::CreateFontIndirect(lpLogFont));
@@ -94,9 +89,4 @@ BOOL CFont::CreatePointFont(int nPointSize, LPCSTR lpszFaceName, CDC* pDC)
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
 {
     return Attach(::CreateCompatibleBitmap(pDC->GetSafeHdc(), nWidth, nHeight));
-}
-
-BOOL CBitmap::CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits)
-{
-    return Attach(::CreateBitmap(nWidth, nHeight, nPlanes, nBitcount, lpBits));
 }

@@ -13,14 +13,6 @@ CMapWordToOb::~CMapWordToOb()
     RemoveAll();
 }
 
-void CMapWordToOb::InitHashTable(UINT nHashSize)
-{
-    if (m_nCount != 0 || nHashSize == 0) return;
-    delete[] m_pHashTable;
-    m_pHashTable = nullptr;
-    m_nHashTableSize = nHashSize;
-}
-
 CMapWordToOb::CAssoc* CMapWordToOb::GetAssocAt(WORD key, UINT& nHash) const
 {
     nHash = HashKey(key);

@@ -31,15 +31,8 @@ HMENU CMenu::Detach()
     return h;
 }
 
-BOOL CMenu::CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
-
 BOOL CMenu::DestroyMenu()
 {
     if (!m_hMenu) return FALSE;
     return ::DestroyMenu(Detach());
-}
-
-BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, const CWnd* pWnd, LPCRECT lpRect)
-{
-    return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, AfxSafeHwnd(pWnd), lpRect);
 }

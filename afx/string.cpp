@@ -16,12 +16,6 @@ CString CString::Left(int nCount) const
     return CString(m_str.c_str(), nCount);
 }
 
-CString CString::SpanExcluding(LPCSTR pszCharSet) const
-{
-    const size_t n = m_str.find_first_of(pszCharSet ? pszCharSet : "");
-    return CString(m_str.c_str(), static_cast<int>(n == std::string::npos ? m_str.size() : n));
-}
-
 CString CString::Right(int nCount) const
 {
     nCount = std::clamp(nCount, 0, GetLength());
@@ -55,23 +49,6 @@ int CString::ReverseFind(char ch) const
 {
     size_t pos = m_str.rfind(ch);
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
-}
-
-void CString::MakeUpper()
-{
-    for (char& c : m_str) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-void CString::MakeLower()
-{
-    for (char& c : m_str) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-void CString::TrimLeft()
-{
-    size_t n = 0;
-    while (n < m_str.size() && std::isspace(static_cast<unsigned char>(m_str[n]))) ++n;
-    m_str.erase(0, n);
 }
 
 void CString::TrimRight()
@@ -111,12 +88,6 @@ BOOL CString::LoadString(UINT nID)
     int n = ::LoadStringA(AfxGetResourceHandle(), nID, buf, static_cast<int>(sizeof buf));
     m_str.assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
     return n > 0;
-}
-
-LPSTR CString::GetBuffer(int nMinLength)
-{
-    if (nMinLength > GetLength()) m_str.resize(static_cast<size_t>(nMinLength));
-    return m_str.data();
 }
 
 LPSTR CString::GetBufferSetLength(int nLength)

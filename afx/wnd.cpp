@@ -55,21 +55,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    HWND hWnd = ::GetDlgItem(AfxSafeHwnd(pParent), static_cast<int>(nID));
-    return hWnd && SubclassWindow(hWnd);
-}
-
-HWND CWnd::UnsubclassWindow()
-{
-    if (m_pfnSuper) {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        m_pfnSuper = nullptr;
-    }
-    return Detach();
-}
-
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA&) { return TRUE; }
 
 BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -151,27 +136,11 @@ void CWnd::PostNcDestroy() {}
 
 void CWnd::DoDataExchange(CDataExchange*) {}
 
-CWnd* CWnd::GetTopLevelParent() const
-{
-    HWND h = m_hWnd;
-    for (HWND p; (::GetWindowLongA(h, GWL_STYLE) & WS_CHILD) && (p = ::GetParent(h)) != nullptr;) h = p;
-    return FromHandle(h);
-}
-
 void CWnd::GetWindowText(CString& rString) const
 {
     int n = ::GetWindowTextLengthA(m_hWnd);
     int got = ::GetWindowTextA(m_hWnd, rString.GetBufferSetLength(n), n + 1);
     rString.ReleaseBuffer(got);
-}
-
-int CWnd::GetDlgItemText(int nID, CString& rString) const
-{
-    HWND h = ::GetDlgItem(m_hWnd, nID);
-    rString.Empty();
-    if (!h) return 0;
-    FromHandle(h)->GetWindowText(rString);
-    return rString.GetLength();
 }
 
 namespace {
@@ -190,16 +159,6 @@ BOOL ModifyLong(HWND hWnd, int nIndex, DWORD dwRemove, DWORD dwAdd, UINT nFlags)
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
 {
     return ModifyLong(m_hWnd, GWL_STYLE, dwRemove, dwAdd, nFlags);
-}
-
-BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
-{
-    return ModifyLong(m_hWnd, GWL_EXSTYLE, dwRemove, dwAdd, nFlags);
-}
-
-void CWnd::ClientToScreen(LPRECT lpRect) const
-{
-    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<LPPOINT>(lpRect), 2);
 }
 
 void CWnd::ScreenToClient(LPRECT lpRect) const

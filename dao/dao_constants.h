@@ -1,6 +1,9 @@
 // Numbers of the data-access layer: information levels, recordset types,
-// object attributes and field types, with the values DAO gives them.
+// object attributes and field types, with the values DAO gives them. Those the
+// engine reports (field types, table attributes) are the engine's own.
 #pragma once
+
+#include "jet/dao_numbers.h"
 
 // How much of an object's information Get...Info fills.
 #define AFX_DAO_PRIMARY_INFO 0x00000001
@@ -14,10 +17,10 @@ constexpr int dbOpenDynaset = 2;
 constexpr int dbOpenSnapshot = 4;
 
 // Table definition attributes (CDaoTableDefInfo::m_lAttributes).
-constexpr long dbHiddenObject = 0x00000001;
-constexpr long dbSystemObject = static_cast<long>(0x80000002u);
-constexpr long dbAttachedTable = 0x40000000;
-constexpr long dbAttachedODBC = 0x20000000;
+constexpr long dbHiddenObject = static_cast<long>(jet::dbHiddenObject);
+constexpr long dbSystemObject = static_cast<long>(jet::dbSystemObject);
+constexpr long dbAttachedTable = static_cast<long>(jet::dbAttachedTable);
+constexpr long dbAttachedODBC = static_cast<long>(jet::dbAttachedODBC);
 
 // Field attributes (CDaoFieldInfo::m_lAttributes).
 constexpr long dbFixedField = 0x00000001;
@@ -26,17 +29,17 @@ constexpr long dbAutoIncrField = 0x00000010;
 constexpr long dbUpdatableField = 0x00000020;
 
 // Field types (CDaoFieldInfo::m_nType).
-constexpr short dbBoolean = 1;
-constexpr short dbByte = 2;
-constexpr short dbInteger = 3;
-constexpr short dbLong = 4;
-constexpr short dbCurrency = 5;
-constexpr short dbSingle = 6;
-constexpr short dbDouble = 7;
-constexpr short dbDate = 8;
-constexpr short dbBinary = 9;
-constexpr short dbText = 10;
-constexpr short dbLongBinary = 11;
-constexpr short dbMemo = 12;
-constexpr short dbGUID = 15;
-constexpr short dbDecimal = 20;
+constexpr short dbBoolean = jet::dbBoolean;
+constexpr short dbByte = jet::dbByte;
+constexpr short dbInteger = jet::dbInteger;
+constexpr short dbLong = jet::dbLong;
+constexpr short dbCurrency = jet::dbCurrency;
+constexpr short dbSingle = jet::dbSingle;
+constexpr short dbDouble = jet::dbDouble;
+constexpr short dbDate = jet::dbDate;
+constexpr short dbBinary = jet::dbBinary;
+constexpr short dbText = jet::dbText;
+constexpr short dbLongBinary = jet::dbLongBinary;
+constexpr short dbMemo = jet::dbMemo;
+constexpr short dbGUID = jet::dbGUID;
+constexpr short dbDecimal = jet::dbDecimal;

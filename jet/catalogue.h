@@ -1,6 +1,7 @@
 // The catalogue: MSysObjects' table entries (local, linked and system tables).
 #pragma once
 
+#include "jet/dao_numbers.h"
 #include "jet/page.h"
 
 #include <cstdint>
@@ -8,12 +9,6 @@
 #include <vector>
 
 namespace jet {
-
-// Attribute bits as DAO reports them for a table definition.
-inline constexpr std::uint32_t dbSystemObject = 0x80000002;
-inline constexpr std::uint32_t dbHiddenObject = 0x00000001;
-inline constexpr std::uint32_t dbAttachedTable = 0x40000000;
-inline constexpr std::uint32_t dbAttachedODBC = 0x20000000;
 
 // MSysObjects.Type of the objects the catalogue lists.
 enum ObjectType : std::int16_t {

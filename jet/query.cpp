@@ -9,6 +9,42 @@ namespace jet {
 
 namespace {
 
+// The words Jet's SQL keeps for itself, its own and those of the SQL standard
+// it reserves, in alphabetical order. Some are reserved only in some versions
+// of the engine; a name in brackets is read in all of them.
+const std::string_view kReservedWords[] = {
+    "ABSOLUTE", "ACTION", "ADD", "ADMINDB", "ALL", "ALLOCATE", "ALPHANUMERIC", "ALTER", "AND", "ANY", "ARE", "AS",
+    "ASC", "ASSERTION", "AT", "AUTHORIZATION", "AUTOINCREMENT", "AVG", "BAND", "BEGIN", "BETWEEN", "BINARY", "BIT",
+    "BIT_LENGTH", "BNOT", "BOOLEAN", "BOR", "BOTH", "BXOR", "BY", "BYTE", "CASCADE", "CASCADED", "CASE", "CAST",
+    "CATALOG", "CHAR", "CHARACTER", "CHARACTER_LENGTH", "CHAR_LENGTH", "CHECK", "CLOSE", "COALESCE", "COLLATE",
+    "COLLATION", "COLUMN", "COMMIT", "COMP", "COMPRESSION", "CONNECT", "CONNECTION", "CONSTRAINT", "CONSTRAINTS",
+    "CONTAINER", "CONTINUE", "CONVERT", "CORRESPONDING", "COUNT", "COUNTER", "CREATE", "CREATEDB", "CROSS",
+    "CURRENCY", "CURRENT", "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "CURRENT_USER", "CURSOR",
+    "DATABASE", "DATE", "DATETIME", "DAY", "DEALLOCATE", "DEC", "DECIMAL", "DECLARE", "DEFAULT", "DEFERRABLE",
+    "DEFERRED", "DELETE", "DESC", "DESCRIBE", "DESCRIPTOR", "DIAGNOSTICS", "DISALLOW", "DISCONNECT", "DISTINCT",
+    "DISTINCTROW", "DOMAIN", "DOUBLE", "DROP", "ELSE", "END", "EQV", "ESCAPE", "EXCEPT", "EXCEPTION",
+    "EXCLUSIVECONNECT", "EXEC", "EXECUTE", "EXISTS", "EXTERNAL", "EXTRACT", "FALSE", "FETCH", "FIRST", "FLOAT",
+    "FLOAT4", "FLOAT8", "FOR", "FOREIGN", "FOUND", "FROM", "FULL", "GENERAL", "GET", "GLOBAL", "GO", "GOTO",
+    "GRANT", "GROUP", "GUID", "HAVING", "HOUR", "IDENTITY", "IEEEDOUBLE", "IEEESINGLE", "IGNORE", "IMAGE",
+    "IMMEDIATE", "IMP", "IN", "INDEX", "INDICATOR", "INHERITABLE", "INITIALLY", "INNER", "INPUT", "INSENSITIVE",
+    "INSERT", "INT", "INTEGER", "INTEGER1", "INTEGER2", "INTEGER4", "INTERSECT", "INTERVAL", "INTO", "IS",
+    "ISOLATION", "JOIN", "KEY", "LANGUAGE", "LAST", "LEADING", "LEFT", "LEVEL", "LIKE", "LOCAL", "LOGICAL",
+    "LOGICAL1", "LONG", "LONGBINARY", "LONGCHAR", "LONGTEXT", "LOWER", "MATCH", "MAX", "MEMO", "MIN", "MINUTE",
+    "MOD", "MODULE", "MONEY", "MONTH", "NAMES", "NATIONAL", "NATURAL", "NCHAR", "NEXT", "NO", "NOT", "NOTE", "NULL",
+    "NULLIF", "NUMBER", "NUMERIC", "OBJECT", "OCTET_LENGTH", "OF", "OLEOBJECT", "ON", "ONLY", "OPEN", "OPTION",
+    "OR", "ORDER", "OUTER", "OUTPUT", "OVERLAPS", "OWNERACCESS", "PAD", "PARAMETERS", "PARTIAL", "PASSWORD",
+    "PERCENT", "PIVOT", "POSITION", "PRECISION", "PREPARE", "PRESERVE", "PRIMARY", "PRIOR", "PRIVILEGES", "PROC",
+    "PROCEDURE", "PUBLIC", "READ", "REAL", "REFERENCES", "RELATIVE", "RESTRICT", "REVOKE", "RIGHT", "ROLLBACK",
+    "ROWS", "SCHEMA", "SCROLL", "SECOND", "SECTION", "SELECT", "SELECTSCHEMA", "SELECTSECURITY", "SESSION",
+    "SESSION_USER", "SET", "SHORT", "SINGLE", "SIZE", "SMALLINT", "SOME", "SPACE", "SQL", "SQLCODE", "SQLERROR",
+    "SQLSTATE", "STDEV", "STDEVP", "STRING", "SUBSTRING", "SUM", "SYSTEM_USER", "TABLE", "TABLEID", "TEMPORARY",
+    "TEXT", "THEN", "TIME", "TIMESTAMP", "TIMEZONE_HOUR", "TIMEZONE_MINUTE", "TO", "TOP", "TRAILING", "TRANSACTION",
+    "TRANSFORM", "TRANSLATE", "TRANSLATION", "TRIM", "TRUE", "UNION", "UNIQUE", "UNIQUEIDENTIFIER", "UNKNOWN",
+    "UPDATE", "UPDATEIDENTITY", "UPDATEOWNER", "UPDATESECURITY", "UPPER", "USAGE", "USER", "USING", "VALUE",
+    "VALUES", "VAR", "VARBINARY", "VARCHAR", "VARP", "VARYING", "VIEW", "WHEN", "WHENEVER", "WHERE", "WITH", "WORK",
+    "WRITE", "XOR", "YEAR", "YESNO", "ZONE",
+};
+
 [[noreturn]] void select_error() { throw error(kSelectSyntax); }
 
 [[noreturn]] void from_error() { throw error(kFromClauseSyntax); }
@@ -67,14 +103,16 @@ private:
 
 bool is_keyword(const Token& t, std::string_view word) { return t.kind == Token::Word && names_equal(t.text, word); }
 
-bool is_reserved(const Token& t)
-{
-    for (const char* w : {"SELECT", "TOP", "FROM", "WHERE", "ORDER", "GROUP", "AS", "DISTINCT", "PERCENT"})
-        if (is_keyword(t, w)) return true;
-    return false;
-}
+bool is_reserved(const Token& t) { return t.kind == Token::Word && is_reserved_word(t.text); }
 
 }  // namespace
+
+bool is_reserved_word(std::string_view name)
+{
+    for (const std::string_view word : kReservedWords)
+        if (names_equal(name, word)) return true;
+    return false;
+}
 
 SelectQuery parse_query(std::string_view sql)
 {

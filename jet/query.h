@@ -21,4 +21,8 @@ struct SelectQuery {
 
 SelectQuery parse_query(std::string_view sql);
 
+// A word Jet's SQL keeps for itself (in any case): a table or field of that
+// name must stand in brackets, bare it is a syntax error.
+bool is_reserved_word(std::string_view name);
+
 }  // namespace jet

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "jet/bytes.h"
+#include "jet/dao_numbers.h"
 #include "jet/format.h"
 #include "jet/page.h"
 
@@ -28,24 +29,6 @@ enum ColumnType : std::uint8_t {
     kTypeMemo = 0x0C,
     kTypeGuid = 0x0F,
     kTypeNumeric = 0x10,
-};
-
-// Field types as DAO numbers them.
-enum DaoType : std::int16_t {
-    dbBoolean = 1,
-    dbByte = 2,
-    dbInteger = 3,
-    dbLong = 4,
-    dbCurrency = 5,
-    dbSingle = 6,
-    dbDouble = 7,
-    dbDate = 8,
-    dbBinary = 9,
-    dbText = 10,
-    dbLongBinary = 11,
-    dbMemo = 12,
-    dbGUID = 15,
-    dbDecimal = 20,
 };
 
 // Jet's limit of fields in a table.

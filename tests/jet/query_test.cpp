@@ -99,3 +99,36 @@ TEST(Query, UnknownTablesAndFields)
     EXPECT_EQ(e.description(), "Too few parameters. Expected 1.");
     EXPECT_EQ(error_text(db, "SELECT [B], [A], [C] FROM T1"), "Too few parameters. Expected 2.");
 }
+
+// A word of the engine's SQL, in any case, stands as a field or table name only
+// in brackets; a name that merely resembles one stands bare.
+struct BareName {
+    const char* name;
+    bool reserved;
+};
+
+class BareNames : public ::testing::TestWithParam<BareName> {};
+
+TEST_P(BareNames, StandOnlyWhenNoWordOfSql)
+{
+    const std::string name = GetParam().name;
+    EXPECT_EQ(jet::is_reserved_word(name), GetParam().reserved);
+    auto number = [](const std::string& sql) {
+        try {
+            jet::parse_query(sql);
+            return 0;
+        } catch (const jet::Error& e) {
+            return e.number();
+        }
+    };
+    const int select = GetParam().reserved ? jet::kSelectSyntax : 0;
+    const int from = GetParam().reserved ? jet::kFromClauseSyntax : 0;
+    EXPECT_EQ(number("SELECT [A], " + name + " FROM T1"), select);
+    EXPECT_EQ(number("SELECT [A] FROM " + name), from);
+    EXPECT_EQ(number("SELECT [" + name + "] FROM [" + name + "]"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, BareNames,
+                         ::testing::Values(BareName{"Table", true}, BareName{"date", true}, BareName{"VALUE", true},
+                                           BareName{"Order", true}, BareName{"Orders", false},
+                                           BareName{"Scores", false}, BareName{"T_1", false}));

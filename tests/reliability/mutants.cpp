@@ -27,6 +27,7 @@
 // with --seed S --first I --count 1. Exits 0 only when there were no faults.
 #include "jet/compact.h"
 #include "jet/jet.h"
+#include "jet/query.h"
 #include "jet/text.h"
 #include "mutate.h"
 
@@ -201,7 +202,8 @@ bool plain_identifier(const std::string& name)
     return true;
 }
 
-// CQuillmereDlg::BuildQuery: the first 240 fields named, the table bare when its name allows.
+// CQuillmereDlg::BuildQuery: the first 240 fields named, the table bare when its name allows
+// (a plain identifier that is no reserved word).
 std::string viewer_query(const std::string& table, const jet::TableDefinition& def)
 {
     std::string sql = "SELECT TOP 1000 ";
@@ -212,7 +214,7 @@ std::string viewer_query(const std::string& table, const jet::TableDefinition& d
         sql += "]";
     }
     sql += " FROM ";
-    sql += plain_identifier(table) ? table : "[" + table + "]";
+    sql += plain_identifier(table) && !jet::is_reserved_word(table) ? table : "[" + table + "]";
     return sql;
 }
 
