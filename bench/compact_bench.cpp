@@ -7,8 +7,8 @@
 // FILE names a fixture below FIXTURES (default: perf.mdb and NflSummary.mdb).
 // The compaction writes its copy through to the disk before it returns; the
 // plain copy does not, so it is timed once more with the same flush.
-#include "jet/compact.h"
-#include "jet/error.h"
+#include "jet/compaction/compact.h"
+#include "jet/base/error.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,7 +3,7 @@
 // engine reports (field types, table attributes) are the engine's own.
 #pragma once
 
-#include "jet/dao_numbers.h"
+#include "jet/base/dao_numbers.h"
 
 // How much of an object's information Get...Info fills.
 #define AFX_DAO_PRIMARY_INFO 0x00000001

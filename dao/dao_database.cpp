@@ -1,7 +1,7 @@
 #include "dao_database.h"
 #include "engine_call.h"
 #include "engine_text.h"
-#include "jet/database.h"
+#include "jet/database/database.h"
 
 CDaoDatabase::CDaoDatabase(CDaoWorkspace* pWorkspace) : m_pWorkspace(pWorkspace) {}
 

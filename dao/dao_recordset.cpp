@@ -2,9 +2,9 @@
 #include "engine_call.h"
 #include "engine_text.h"
 #include "field_value.h"
-#include "jet/database.h"
-#include "jet/dynaset.h"
-#include "jet/error.h"
+#include "jet/database/database.h"
+#include "jet/database/dynaset.h"
+#include "jet/base/error.h"
 #include <cstring>
 #include <new>
 

@@ -1,7 +1,7 @@
 #include "dao_tabledef.h"
 #include "engine_call.h"
 #include "engine_text.h"
-#include "jet/database.h"
+#include "jet/database/database.h"
 
 CDaoTableDef::CDaoTableDef(CDaoDatabase* pDatabase) : m_pDatabase(pDatabase) {}
 

@@ -1,7 +1,7 @@
 #include "dao_workspace.h"
 #include "engine_call.h"
 #include "engine_text.h"
-#include "jet/compact.h"
+#include "jet/compaction/compact.h"
 #include <exception>
 
 void PASCAL CDaoWorkspace::CompactDatabase(LPCTSTR lpszSrcName, LPCTSTR lpszDestName, LPCTSTR lpszLocale, int nOptions)

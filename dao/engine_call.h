@@ -4,7 +4,7 @@
 // memory as CMemoryException.
 #pragma once
 #include "dao_exception.h"
-#include "jet/error.h"
+#include "jet/base/error.h"
 #include <exception>
 #include <new>
 #include <string>

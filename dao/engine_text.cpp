@@ -1,4 +1,5 @@
 #include "engine_text.h"
+#include "jet/reading/query.h"
 #include <vector>
 
 namespace {
@@ -57,3 +58,5 @@ std::u16string ProgramBstrText(BSTR text)
                                     static_cast<int>(::SysStringByteLen(text)));
     return std::u16string(reinterpret_cast<const char16_t*>(wide.data()), wide.size());
 }
+
+bool IsEngineReservedWord(LPCSTR lpszName) { return jet::is_reserved_word(lpszName); }

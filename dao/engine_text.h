@@ -13,3 +13,6 @@ CString ProgramText(const std::u16string& utf16);
 BSTR ProgramBstr(const std::u16string& utf16);
 // The text of a BSTR made by ProgramBstr (bytes in the program's code page).
 std::u16string ProgramBstrText(BSTR text);
+// Whether the engine's SQL reserves the word, so that a name spelled so must
+// stand in brackets (the engine's own list, which its parser keeps too).
+bool IsEngineReservedWord(LPCSTR lpszName);

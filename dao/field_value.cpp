@@ -1,6 +1,6 @@
 #include "field_value.h"
 #include "engine_text.h"
-#include "jet/value.h"
+#include "jet/base/value.h"
 #include <cstring>
 
 namespace {

@@ -16,10 +16,10 @@
 // Every failure is a jet::Error with Jet's error number and description.
 #pragma once
 
-#include "jet/catalogue.h"
-#include "jet/cursor.h"
-#include "jet/database.h"
-#include "jet/dynaset.h"
-#include "jet/error.h"
-#include "jet/table_definition.h"
-#include "jet/value.h"
+#include "jet/reading/catalogue.h"
+#include "jet/reading/cursor.h"
+#include "jet/database/database.h"
+#include "jet/database/dynaset.h"
+#include "jet/base/error.h"
+#include "jet/rows/table_definition.h"
+#include "jet/base/value.h"

@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build googletest
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 fonts-wine xvfb xauth imagemagick
-  mdbtools clang
+  mdbtools clang python3
 )
 # Node.js may come from another source than Debian's archive; only ask for it when absent.
 command -v node >/dev/null 2>&1 || packages+=(nodejs)

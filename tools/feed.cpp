@@ -36,7 +36,7 @@
 // return written as \\, \t, \n and \r. The score the round did not change
 // is the one the feed read in that update's record.
 #include "jet/jet.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 #include <algorithm>
 #include <atomic>

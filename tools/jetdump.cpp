@@ -31,7 +31,7 @@
 //       {"hex":"0a1b"}     binary, long binary and GUID: the stored bytes
 //   On failure: the error's description on stderr, exit status 1.
 #include "jet/jet.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
 #include "tools/jetdump_format.h"
 
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "tools/jetdump_format.h"
 
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The text forms jetdump writes values in (see the comment in jetdump.cpp).
 #pragma once
 
-#include "jet/value.h"
+#include "jet/base/value.h"
 
 #include <string>
 #include <string_view>

@@ -73,11 +73,11 @@
 // holds the lock (output to a file may only appear when a program ends).
 // A failed operation prints the engine's error on stderr; the exit status
 // is 1 for a failure or a mismatch, 2 for wrong arguments.
-#include "jet/compact.h"
+#include "jet/compaction/compact.h"
 #include "jet/jet.h"
-#include "jet/lock_census.h"
-#include "jet/table_scan.h"
-#include "jet/text.h"
+#include "jet/database/lock_census.h"
+#include "jet/reading/table_scan.h"
+#include "jet/base/text.h"
 
 #include <algorithm>
 #include <chrono>

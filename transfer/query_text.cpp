@@ -2,7 +2,7 @@
 // records with the first 240 fields named one by one.
 #include "transfer.h"
 
-#include "jet/query.h"
+#include "engine_text.h"
 
 namespace {
 // Letters, digits and underscores, not starting with a digit.
@@ -21,7 +21,7 @@ bool IsPlainIdentifier(const CString& strName)
 // A name the engine's SQL takes as it stands.
 bool StandsBare(const CString& strName)
 {
-    return IsPlainIdentifier(strName) && !jet::is_reserved_word(static_cast<LPCSTR>(strName));
+    return IsPlainIdentifier(strName) && !IsEngineReservedWord(strName);
 }
 } // namespace
 

@@ -4,7 +4,7 @@
 #include <string>
 #include "afxdao.h"
 #include "dao_test_files.h"
-#include "jet/database.h"
+#include "jet/database/database.h"
 
 namespace {
 std::string Text(const VARIANT& v)

@@ -2,9 +2,9 @@
 // the file, and how a refusal ends it.
 #include <gtest/gtest.h>
 #include <chrono>
-#include "jet/database.h"
-#include "jet/lock_manager.h"
-#include "jet/table_scan.h"
+#include "jet/database/database.h"
+#include "jet/sharing/lock_manager.h"
+#include "jet/reading/table_scan.h"
 #include "transfer_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // leave it as it was, and the modes and connection around it.
 #include <gtest/gtest.h>
 #include <fstream>
-#include "jet/database.h"
+#include "jet/database/database.h"
 #include "reading_modes.h"
 #include "viewer_test_support.h"
 

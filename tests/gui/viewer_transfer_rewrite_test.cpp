@@ -2,7 +2,7 @@
 // no part, and the log line of a refusal.
 #include <gtest/gtest.h>
 #include <filesystem>
-#include "jet/lock_file.h"
+#include "jet/sharing/lock_file.h"
 #include "viewer_test_support.h"
 
 namespace {

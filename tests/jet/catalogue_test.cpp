@@ -1,8 +1,8 @@
 // Opening databases and listing their table definitions.
 #include "fixture.h"
 
-#include "jet/header.h"
-#include "jet/rc4.h"
+#include "jet/base/header.h"
+#include "jet/base/rc4.h"
 
 #include <cstring>
 

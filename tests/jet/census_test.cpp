@@ -3,11 +3,11 @@
 // file shows a user.
 #include "writer_fixture.h"
 
-#include "jet/compact.h"
-#include "jet/lock_census.h"
-#include "jet/lock_file.h"
-#include "jet/lock_manager.h"
-#include "jet/table_scan.h"
+#include "jet/compaction/compact.h"
+#include "jet/database/lock_census.h"
+#include "jet/sharing/lock_file.h"
+#include "jet/sharing/lock_manager.h"
+#include "jet/reading/table_scan.h"
 
 using namespace jettest;
 

@@ -3,12 +3,12 @@
 // the refusals that leave the source and the destination alone.
 #include "writer_fixture.h"
 
-#include "jet/compact.h"
-#include "jet/compact_copy.h"
-#include "jet/compact_tables.h"
-#include "jet/header.h"
-#include "jet/rc4.h"
-#include "jet/table_scan.h"
+#include "jet/compaction/compact.h"
+#include "jet/compaction/compact_copy.h"
+#include "jet/compaction/compact_tables.h"
+#include "jet/base/header.h"
+#include "jet/base/rc4.h"
+#include "jet/reading/table_scan.h"
 
 #include <algorithm>
 #include <cstdio>

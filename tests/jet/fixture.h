@@ -3,7 +3,7 @@
 #pragma once
 
 #include "jet/jet.h"
-#include "jet/text.h"
+#include "jet/base/text.h"
 
 #include <gtest/gtest.h>
 

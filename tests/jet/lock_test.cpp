@@ -3,8 +3,8 @@
 // user. tests/jet/processes.sh runs the same between processes.
 #include "writer_fixture.h"
 
-#include "jet/lock_file.h"
-#include "jet/table_scan.h"
+#include "jet/sharing/lock_file.h"
+#include "jet/reading/table_scan.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

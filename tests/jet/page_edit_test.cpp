@@ -1,10 +1,10 @@
 // Changing rows on a data page built here byte by byte, and rows laid out
 // again by the packer and split back by the reader.
 #include "fixture.h"
-#include "jet/error.h"
-#include "jet/page_edit.h"
-#include "jet/row.h"
-#include "jet/row_packer.h"
+#include "jet/base/error.h"
+#include "jet/pages/page_edit.h"
+#include "jet/rows/row.h"
+#include "jet/writing/row_packer.h"
 
 #include <gtest/gtest.h>
 

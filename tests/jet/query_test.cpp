@@ -1,7 +1,7 @@
 // The viewer's query text: what it accepts and how it refuses the rest.
 #include "fixture.h"
 
-#include "jet/query.h"
+#include "jet/reading/query.h"
 
 using jettest::TempDir;
 

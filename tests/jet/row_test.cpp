@@ -1,5 +1,5 @@
 // Splitting stored rows into columns, on rows built here byte by byte.
-#include "jet/row.h"
+#include "jet/rows/row.h"
 
 #include <gtest/gtest.h>
 

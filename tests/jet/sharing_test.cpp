@@ -3,9 +3,9 @@
 // and readers that meet a page in the middle of another user's change.
 #include "writer_fixture.h"
 
-#include "jet/page_edit.h"
-#include "jet/record_writer.h"
-#include "jet/table_scan.h"
+#include "jet/pages/page_edit.h"
+#include "jet/writing/record_writer.h"
+#include "jet/reading/table_scan.h"
 
 #include <cstring>
 #include <fstream>

@@ -4,12 +4,12 @@
 // and for the global map of free pages.
 #include "writer_fixture.h"
 
-#include "jet/compact.h"
-#include "jet/compact_tables.h"
-#include "jet/held_pages.h"
-#include "jet/long_value.h"
-#include "jet/page_edit.h"
-#include "jet/row_placement.h"
+#include "jet/compaction/compact.h"
+#include "jet/compaction/compact_tables.h"
+#include "jet/writing/held_pages.h"
+#include "jet/rows/long_value.h"
+#include "jet/pages/page_edit.h"
+#include "jet/writing/row_placement.h"
 
 #include <algorithm>
 #include <cstring>

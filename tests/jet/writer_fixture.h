@@ -4,8 +4,8 @@
 
 #include "fixture.h"
 
-#include "jet/page.h"
-#include "jet/usage_map.h"
+#include "jet/pages/page.h"
+#include "jet/pages/usage_map.h"
 
 #include <cstdlib>
 

@@ -2,9 +2,9 @@
 // of order, values a field cannot take, a database it may not write.
 #include "writer_fixture.h"
 
-#include "jet/page_edit.h"
-#include "jet/row.h"
-#include "jet/table_scan.h"
+#include "jet/pages/page_edit.h"
+#include "jet/rows/row.h"
+#include "jet/reading/table_scan.h"
 
 using namespace jettest;
 

@@ -25,10 +25,10 @@
 //
 // Mutant I of seed S is the same file on every run and platform: rerun one
 // with --seed S --first I --count 1. Exits 0 only when there were no faults.
-#include "jet/compact.h"
+#include "jet/compaction/compact.h"
 #include "jet/jet.h"
-#include "jet/query.h"
-#include "jet/text.h"
+#include "jet/reading/query.h"
+#include "jet/base/text.h"
 #include "mutate.h"
 
 #include <algorithm>
@@ -175,7 +175,7 @@ bool write_file(const fs::path& p, const std::vector<std::uint8_t>& bytes)
     return static_cast<bool>(out);
 }
 
-// The lock file beside a database (jet/lock_file.cpp): its extension replaced by .ldb.
+// The lock file beside a database (jet/sharing/lock_file.cpp): its extension replaced by .ldb.
 fs::path lock_file_of(const fs::path& database)
 {
     fs::path p = database;

@@ -1,0 +1,333 @@
+#include "jet/base/file.h"
+
+#include "jet/base/error.h"
+
+#include <algorithm>
+#include <cstdint>
+
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace jet {
+
+namespace {
+
+std::wstring widen(const std::string& utf8)
+{
+    if (utf8.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string narrow(const wchar_t* wide, int length)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+FileId id_of_handle(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info)) return {};
+    return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, true};
+}
+
+class Win32File final : public File {
+public:
+    Win32File(HANDLE handle, bool writable) : handle_(handle), writable_(writable) {}
+    ~Win32File() override { CloseHandle(handle_); }
+
+    std::uint64_t size() override
+    {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(handle_, &size)) return 0;
+        return static_cast<std::uint64_t>(size.QuadPart);
+    }
+
+    std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
+    {
+        auto* out = static_cast<char*>(buffer);
+        std::size_t done = 0;
+        while (done < count) {
+            OVERLAPPED at = at_offset(offset + done);
+            const std::size_t want = count - done;
+            const DWORD chunk = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
+            DWORD got = 0;
+            if (!ReadFile(handle_, out + done, chunk, &got, &at) || got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+
+    bool writable() const override { return writable_; }
+
+    bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
+    {
+        const auto* in = static_cast<const char*>(data);
+        std::size_t done = 0;
+        while (done < count) {
+            OVERLAPPED at = at_offset(offset + done);
+            const std::size_t want = count - done;
+            const DWORD chunk = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
+            DWORD put = 0;
+            if (!WriteFile(handle_, in + done, chunk, &put, &at) || put == 0) return false;
+            done += put;
+        }
+        return true;
+    }
+
+    bool flush() override { return FlushFileBuffers(handle_) != 0; }
+
+    bool replaceable_while_open() const override { return false; }
+
+    bool lockable() const override { return true; }
+
+    bool try_lock(std::uint64_t offset, std::uint64_t length, LockMode mode) override
+    {
+        OVERLAPPED at = at_offset(offset);
+        DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
+        if (mode == LockMode::Exclusive) flags |= LOCKFILE_EXCLUSIVE_LOCK;
+        return LockFileEx(handle_, flags, 0, static_cast<DWORD>(length & 0xFFFFFFFFu),
+                          static_cast<DWORD>(length >> 32), &at) != 0;
+    }
+
+    void unlock(std::uint64_t offset, std::uint64_t length) override
+    {
+        OVERLAPPED at = at_offset(offset);
+        UnlockFileEx(handle_, 0, static_cast<DWORD>(length & 0xFFFFFFFFu), static_cast<DWORD>(length >> 32), &at);
+    }
+
+    // Windows has no way to ask about a lock: take one for a moment.
+    bool unlinked() override
+    {
+        FILE_STANDARD_INFO info{};
+        return GetFileInformationByHandleEx(handle_, FileStandardInfo, &info, sizeof info) && info.DeletePending;
+    }
+
+    bool lock_conflicts(std::uint64_t offset, std::uint64_t length, LockMode mode) override
+    {
+        if (!try_lock(offset, length, mode)) return true;
+        unlock(offset, length);
+        return false;
+    }
+
+    FileId id() const override { return id_of_handle(handle_); }
+
+    // Windows answers only whether a range can be locked: the first held
+    // byte is found by halving the range, then the held bytes after it one
+    // by one, up to kFollowBytes; a longer run's end is found by doubling
+    // and halving (which would take a gap within it for held). Each lock
+    // costs about 2·log2(width) tests and its length up to kFollowBytes.
+    // This handle's own locks fail the tests too: ask on one that holds none.
+    std::vector<HeldRange> held_ranges(std::uint64_t offset, std::uint64_t length) override
+    {
+        constexpr std::uint64_t kFollowBytes = 1024;
+        std::vector<HeldRange> found;
+        const std::uint64_t end = offset + std::min(length, UINT64_MAX - offset);
+        std::uint64_t at = offset;
+        while (at < end && lock_conflicts(at, end - at, LockMode::Exclusive)) {
+            std::uint64_t lo = at, hi = end;  // a held byte lies in [lo, hi)
+            while (hi - lo > 1) {
+                const std::uint64_t mid = lo + (hi - lo) / 2;
+                if (lock_conflicts(lo, mid - lo, LockMode::Exclusive))
+                    hi = mid;
+                else
+                    lo = mid;
+            }
+            std::uint64_t stop = lo + 1;
+            while (stop < end && stop - lo < kFollowBytes && lock_conflicts(stop, 1, LockMode::Exclusive)) ++stop;
+            if (stop - lo == kFollowBytes) stop = run_end(stop, end);
+            const bool exclusive = lock_conflicts(lo, stop - lo, LockMode::Shared);
+            found.push_back({lo, stop - lo, exclusive ? LockMode::Exclusive : LockMode::Shared});
+            at = stop;
+        }
+        return found;
+    }
+
+private:
+    // The end of a run of held bytes that reaches `held`: some held byte is
+    // followed by a free one (or `end`).
+    std::uint64_t run_end(std::uint64_t held, std::uint64_t end)
+    {
+        if (held >= end || !lock_conflicts(held, 1, LockMode::Exclusive)) return held;
+        std::uint64_t free = end;
+        for (std::uint64_t step = 1; end - held > step; step *= 2) {
+            if (!lock_conflicts(held + step, 1, LockMode::Exclusive)) {
+                free = held + step;
+                break;
+            }
+            held += step;
+        }
+        while (free - held > 1) {
+            const std::uint64_t mid = held + (free - held) / 2;
+            if (lock_conflicts(mid, 1, LockMode::Exclusive))
+                held = mid;
+            else
+                free = mid;
+        }
+        return free;
+    }
+
+    static OVERLAPPED at_offset(std::uint64_t pos)
+    {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(pos & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+        return at;
+    }
+
+    HANDLE handle_;
+    bool writable_;
+};
+
+// Opens an existing ordinary file with the given sharing, for reading and
+// writing or, where it may not be written, for reading only. Invalid when
+// the file is open elsewhere in a way the sharing excludes; the other
+// failures are thrown.
+HANDLE open_database(const std::string& path, DWORD share, bool& writable)
+{
+    const std::wstring wide = widen(path);
+    writable = true;
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        writable = false;
+        h = CreateFileW(wide.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION) return INVALID_HANDLE_VALUE;
+        if (err == ERROR_PIPE_BUSY || err == ERROR_PIPE_NOT_CONNECTED || err == ERROR_BAD_PIPE)
+            throw unrecognized_format(path);
+        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME)
+            throw file_not_found(path);
+        // A folder cannot be opened as a file at all.
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw unrecognized_format(path);
+        throw cannot_open_file(path);
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        throw unrecognized_format(path);
+    }
+    return h;
+}
+
+}  // namespace
+
+std::unique_ptr<File> File::open_or_create(const std::string& path)
+{
+    const std::wstring wide = widen(path);
+    // Shared for deletion too: the last user deletes the lock file while
+    // another may be reading an entry of it.
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    // A name that is a link leads to another file than the name itself.
+    if (GetFileType(h) != FILE_TYPE_DISK || !same_file(id_of_handle(h), File::id_of(path))) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    return std::make_unique<Win32File>(h, true);
+}
+
+std::unique_ptr<File> File::open_to_inspect(const std::string& path)
+{
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    return std::make_unique<Win32File>(h, false);
+}
+
+std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
+{
+    exists = false;
+    HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        exists = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
+        return nullptr;
+    }
+    return std::make_unique<Win32File>(h, true);
+}
+
+bool File::rename_new(const std::string& from, const std::string& to, bool& exists)
+{
+    exists = false;
+    if (MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD err = GetLastError();
+    exists = err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS;
+    return false;
+}
+
+bool File::exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool File::remove(const std::string& path) { return DeleteFileW(widen(path).c_str()) != 0; }
+
+std::string File::real_path(const std::string& path)
+{
+    HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return path;
+    std::wstring name(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, name.data(), static_cast<DWORD>(name.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (n == 0 || n >= name.size()) return path;
+    name.resize(n);
+    // "\\?\C:\..." for a drive, "\\?\UNC\server\share\..." for a share.
+    if (name.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        name = L"\\\\" + name.substr(8);
+    else if (name.rfind(L"\\\\?\\", 0) == 0)
+        name = name.substr(4);
+    return narrow(name.data(), static_cast<int>(name.size()));
+}
+
+FileId File::id_of(const std::string& path)
+{
+    HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    const FileId id = id_of_handle(h);
+    CloseHandle(h);
+    return id;
+}
+
+std::string computer_name()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &size)) return {};
+    return narrow(name, static_cast<int>(size));
+}
+
+std::unique_ptr<File> File::open(const std::string& path)
+{
+    bool writable = true;
+    const HANDLE h = open_database(path, FILE_SHARE_READ | FILE_SHARE_WRITE, writable);
+    if (h == INVALID_HANDLE_VALUE) throw cannot_open_file(path);
+    return std::make_unique<Win32File>(h, writable);
+}
+
+std::unique_ptr<File> File::open_exclusive(const std::string& path)
+{
+    bool writable = true;
+    const HANDLE h = open_database(path, 0, writable);
+    if (h == INVALID_HANDLE_VALUE) throw file_in_use(path);
+    return std::make_unique<Win32File>(h, writable);
+}
+
+}  // namespace jet

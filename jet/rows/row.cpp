@@ -1,0 +1,81 @@
+#include "jet/rows/row.h"
+
+namespace jet {
+
+void RowSplitter::read_var_offsets(Bytes r, std::size_t mask_at)
+{
+    const std::size_t len = r.size();
+    offsets_.clear();
+    if (layout_->jet4()) {
+        constexpr std::size_t size = kJet4Layout.row_var_size;  // two bytes, read with le16
+        require(mask_at >= kJet4Layout.row_count_size + size);
+        const std::size_t nvar = le16(r.data() + mask_at - size);
+        // slots 0..nvar lie below the count, above the column count
+        require(mask_at >= kJet4Layout.row_count_size + size + size * (nvar + 1));
+        const std::size_t first = mask_at - 2 * size;
+        offsets_.resize(nvar + 1);
+        for (std::size_t k = 0; k <= nvar; ++k) offsets_[k] = le16(r.data() + first - size * k);
+        var_end_ = first - size * nvar;
+        return;
+    }
+    // Jet 3: one-byte offsets; jump bytes add 256 for every slot at or past them.
+    constexpr std::size_t size = kJet3Layout.row_var_size;  // one byte
+    require(mask_at >= kJet3Layout.row_count_size + size);
+    const std::size_t nvar = r[mask_at - size];
+    const std::size_t jumps = (len - 1) / kJet3RowJumpSpan;
+    require(mask_at >= kJet3Layout.row_count_size + size + jumps + size * (nvar + 1));
+    const std::size_t base = mask_at - size - jumps - size;  // slot 0, below the count and the jump bytes
+    const std::size_t real = ((base - nvar) / kJet3RowJumpSpan < jumps) ? jumps - 1 : jumps;
+    std::size_t used = 0;
+    offsets_.resize(nvar + 1);
+    for (std::size_t k = 0; k <= nvar; ++k) {
+        while (used < real && r[mask_at - size - 1 - used] == k) ++used;  // jump byte `used`
+        offsets_[k] = static_cast<std::uint16_t>(r[base - k] + kJet3RowJumpSpan * used);
+    }
+    var_end_ = base - nvar;
+}
+
+void RowSplitter::split(Bytes r, std::vector<RowCell>& cells)
+{
+    const std::size_t head = layout_->row_count_size;
+    require(r.size() >= head);
+    const std::size_t ncols = layout_->jet4() ? le16(r.data()) : r[0];
+    ncols_ = ncols;
+    const std::size_t mask_size = (ncols + 7) / 8;
+    require(r.size() >= head + mask_size);
+    const std::size_t mask_at = r.size() - mask_size;
+    const std::uint8_t* mask = r.data() + mask_at;
+
+    std::size_t data_end = mask_at;
+    const bool has_var = table_->var_slots > 0;
+    if (has_var) {
+        read_var_offsets(r, mask_at);
+        data_end = var_end_;
+    }
+
+    const std::vector<Column>& columns = table_->columns;
+    cells.resize(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        RowCell& cell = cells[i];
+        cell.data = {};
+        cell.present = c.number < ncols && (mask[c.number / 8] & (1u << (c.number % 8)));
+        if (!cell.present || c.type == kTypeBoolean) continue;
+        if (c.fixed()) {
+            const std::size_t start = head + c.fixed_offset;
+            require(start + c.length <= data_end);
+            cell.data = r.subspan(start, c.length);
+            continue;
+        }
+        if (!has_var || c.var_index + 1u >= offsets_.size()) {
+            cell.present = false;  // the row was written before this column existed
+            continue;
+        }
+        const std::size_t start = offsets_[c.var_index];
+        const std::size_t end = offsets_[c.var_index + 1];
+        require(start >= head && start <= end && end <= data_end);
+        cell.data = r.subspan(start, end - start);
+    }
+}
+
+}  // namespace jet
