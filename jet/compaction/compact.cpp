@@ -159,6 +159,7 @@ CompactResult compact(const std::string& source, const std::string& destination,
 CompactResult compact(const std::string& source, const std::string& destination, const std::string& locale,
                       int options, const std::function<void()>& while_held)
 {
+    // Write rule 10: the source is held alone and only ever read.
     std::unique_ptr<File> file = File::open_exclusive(source);
     // A user who keeps no hold on the file itself (no share mode, as on
     // POSIX) still shows by its user lock in the lock file.

@@ -54,6 +54,7 @@ std::string odbc_source(const std::string& connect)
 }  // namespace
 
 // Damage found below turns into the error that names this database.
+// Write rule 8: readers take no locks; a page caught mid-change is read again.
 // A page that fails its checks while others write the file is read again a
 // few times before it counts as damage.
 template <class F> auto Database::guarded(F&& f) -> decltype(f())

@@ -38,6 +38,7 @@ template <class F> auto Dynaset::guarded(F&& f, Retry retry) const -> decltype(f
     }
 }
 
+// Write rule 6: hold until idle.
 // The writer goes idle when the cursor moves to a record on a page it does
 // not hold, or past the last record.
 void Dynaset::leave_for(std::size_t position)

@@ -115,6 +115,7 @@ void Pager::read_raw(std::uint32_t number, std::vector<std::uint8_t>& out)
 
 void Pager::read_page(std::uint32_t number, std::vector<std::uint8_t>& out) { read_raw(number, out); }
 
+// Write rule 1: nothing but a whole page, at its offset, in one call.
 void Pager::write_page(std::uint32_t number, const std::vector<std::uint8_t>& page)
 {
     invariant(page.size() == layout_->page_size, "only whole pages are written");

@@ -46,6 +46,7 @@
 
 namespace jet {
 
+// Write rule 9: Jet's lock layout, every lock in the .ldb.
 inline constexpr std::uint64_t kUserLockBase = 0x10000000u;
 inline constexpr std::uint64_t kPageLockBase = 0x20000000u;
 inline constexpr std::uint64_t kTableReadBase = 0x40000000u;

@@ -108,6 +108,7 @@ std::vector<std::uint8_t>& HeldPages::adopt(std::uint32_t page, std::vector<std:
     return h.bytes;
 }
 
+// Write rule 5: a page is written only over the bytes it was changed from.
 // Whether the file still holds the page as this writer last saw it. A page
 // appended by this writer is not in the file yet: appending is serialised
 // by the global map's lock, which the writer holds.
@@ -185,6 +186,8 @@ void HeldPages::release_all()
         if (h->in_use) give_back(*h);
 }
 
+// Write rule 6: the pages held until idle reach the file here, and their
+// locks go.
 std::vector<std::uint32_t> HeldPages::flush()
 {
     std::vector<std::uint32_t> overtaken;

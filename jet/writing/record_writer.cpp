@@ -80,6 +80,8 @@ void RecordWriter::flush()
     throw not_written(std::move(lost));
 }
 
+// Write rule 7: an update that changes nothing still writes its page, with
+// the bytes it holds.
 bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes)
 {
     held_.begin();
@@ -222,6 +224,7 @@ void RecordWriter::place(RowPointer at, const Located& where, const std::vector<
     // file as it was. The pages place_row() writes it reads under their locks.
     held_.check(at.page);
     if (where.moved) held_.check(where.page);
+    // Write rule 3: the new copy first, then the pointer, the old copy last.
     // No room on its page: the row moves to an overflow row elsewhere, and
     // its slot keeps a pointer to it (so the row keeps its place and id).
     const RowPointer target =

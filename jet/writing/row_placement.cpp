@@ -35,6 +35,8 @@ RowPointer append_page(Pager& pager, HeldPages& held, std::uint32_t owner, const
                        std::uint16_t flags)
 {
     const Layout& layout = pager.layout();
+    // Write rules 2 and 4: the new page first, then the global map, then the
+    // owner's maps; a page is marked used before anything refers to it.
     // Adding a page changes the global map, so its page's write lock
     // serialises every writer that adds pages; the file's size and the maps
     // are then read as they are now.
