@@ -138,7 +138,7 @@ const char* to_string(CensusKind kind)
 Census take_census(const std::string& path)
 {
     Census census;
-    const std::unique_ptr<File> ldb = File::open_to_inspect(lock_file::path_for(File::real_path(path)));
+    const std::unique_ptr<File> ldb = File::open_to_inspect(lock_file::path_of_file(path));
     if (!ldb) return census;
     census.lock_file = true;
     std::vector<bool> present(kMaxUsers + 1, false);
@@ -162,7 +162,7 @@ Census take_census(const std::string& path)
 
 bool users_present(const std::string& path)
 {
-    const std::unique_ptr<File> ldb = File::open_to_inspect(lock_file::path_for(File::real_path(path)));
+    const std::unique_ptr<File> ldb = File::open_to_inspect(lock_file::path_of_file(path));
     return ldb && !ldb->held_ranges(kUserLockBase + 1, kMaxUsers).empty();
 }
 

@@ -39,6 +39,8 @@ std::string path_for(const std::string& database)
     return database.substr(0, dot) + ".ldb";
 }
 
+std::string path_of_file(const std::string& database) { return path_for(File::real_path(database)); }
+
 bool write_entry(File& file, unsigned user, const std::string& machine, const std::string& name)
 {
     if (user < 1) return false;

@@ -25,6 +25,9 @@ struct Entry {
 
 // The lock file's path for a database path: its extension replaced by ".ldb".
 std::string path_for(const std::string& database);
+// The lock file every user of the database shares: named after the file's
+// real path, its links resolved, so that two names of one file find one.
+std::string path_of_file(const std::string& database);
 
 // Writes user `user`'s entry (1..255); false when it cannot.
 bool write_entry(File& file, unsigned user, const std::string& machine, const std::string& name);

@@ -37,7 +37,7 @@ constexpr int kMarkProbes = 5;
 }  // namespace
 
 LockManager::LockManager(File& database, std::string database_path)
-    : lock_file_(lock_file::path_for(File::real_path(database_path)))
+    : lock_file_(lock_file::path_of_file(database_path))
 {
     if (database.lockable() && database.writable()) take_user(database, database_path);
 }
