@@ -63,7 +63,10 @@ TEST_F(Rewrite, AnAutoNumberFieldEndsThePassAtItsFirstRecord)
 TEST_F(Rewrite, WithoutAUsableLockFileThePassIsRefusedAndLogged)
 {
     const std::string path = OpenCopy("rows.mdb");
-    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(jet::lock_file::path_for(path))));
+    // The folder of an earlier run may still stand where the lock file goes.
+    const std::filesystem::path ldb = std::filesystem::u8path(jet::lock_file::path_for(path));
+    std::filesystem::remove_all(ldb);
+    ASSERT_TRUE(std::filesystem::create_directory(ldb));
     Prepare("Four");
     const std::string before = FileBytes(path);
     EXPECT_EQ(dlg.RewriteRecords(), 0);
