@@ -35,15 +35,72 @@ void RowSplitter::read_var_offsets(Bytes r, std::size_t mask_at)
     var_end_ = base - nvar;
 }
 
+std::size_t RowSplitter::read_head(Bytes r, std::size_t& mask_at) const
+{
+    require(r.size() >= layout_->row_count_size);
+    const std::size_t ncols = layout_->jet4() ? le16(r.data()) : r[0];
+    const std::size_t mask_size = (ncols + 7) / 8;
+    require(r.size() >= layout_->row_count_size + mask_size);
+    mask_at = r.size() - mask_size;
+    return ncols;
+}
+
+RowCell RowSplitter::cell(Bytes r, const Column& c)
+{
+    std::size_t mask_at = 0;
+    const std::size_t ncols = read_head(r, mask_at);
+    RowCell cell;
+    cell.present = c.number < ncols && (r[mask_at + c.number / 8] & (1u << (c.number % 8)));
+    if (!cell.present || c.type == kTypeBoolean) return cell;
+    const std::size_t head = layout_->row_count_size;
+    std::size_t data_end = mask_at;
+    std::size_t start = 0, end = 0;
+    bool in_row = c.fixed();
+    if (table_->var_slots > 0) {
+        if (layout_->jet4()) {
+            // The two offsets the column needs, and the checks read_var_offsets() makes of the slots.
+            constexpr std::size_t size = kJet4Layout.row_var_size;
+            require(mask_at >= head + size);
+            const std::size_t nvar = le16(r.data() + mask_at - size);
+            require(mask_at >= head + size + size * (nvar + 1));
+            const std::size_t first = mask_at - 2 * size;
+            data_end = first - size * nvar;
+            if (!c.fixed() && c.var_index + 1u <= nvar) {
+                in_row = true;
+                start = le16(r.data() + first - size * c.var_index);
+                end = le16(r.data() + first - size * (c.var_index + 1u));
+            }
+        } else {
+            read_var_offsets(r, mask_at);
+            data_end = var_end_;
+            if (!c.fixed() && c.var_index + 1u < offsets_.size()) {
+                in_row = true;
+                start = offsets_[c.var_index];
+                end = offsets_[c.var_index + 1];
+            }
+        }
+    }
+    if (c.fixed()) {
+        const std::size_t at = head + c.fixed_offset;
+        require(at + c.length <= data_end);
+        cell.data = r.subspan(at, c.length);
+        return cell;
+    }
+    if (!in_row) {
+        cell.present = false;  // the row was written before this column existed
+        return cell;
+    }
+    require(start >= head && start <= end && end <= data_end);
+    cell.data = r.subspan(start, end - start);
+    return cell;
+}
+
 void RowSplitter::split(Bytes r, std::vector<RowCell>& cells)
 {
     const std::size_t head = layout_->row_count_size;
-    require(r.size() >= head);
-    const std::size_t ncols = layout_->jet4() ? le16(r.data()) : r[0];
+    std::size_t mask_at = 0;
+    const std::size_t ncols = read_head(r, mask_at);
     ncols_ = ncols;
-    const std::size_t mask_size = (ncols + 7) / 8;
-    require(r.size() >= head + mask_size);
-    const std::size_t mask_at = r.size() - mask_size;
     const std::uint8_t* mask = r.data() + mask_at;
 
     std::size_t data_end = mask_at;

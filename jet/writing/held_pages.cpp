@@ -207,11 +207,16 @@ std::vector<std::uint32_t> HeldPages::flush()
 
 void HeldPages::begin()
 {
-    for (auto& h : held_) {
-        if (!h->in_use) continue;
-        h->was_deferred = h->deferred;
-        if (h->deferred) h->before = h->bytes;
-    }
+    for (auto& h : held_) h->was_deferred = h->in_use && h->deferred;
+    kept_ = false;
+}
+
+void HeldPages::keep()
+{
+    if (kept_) return;
+    for (auto& h : held_)
+        if (h->was_deferred) h->before = h->bytes;
+    kept_ = true;
 }
 
 void HeldPages::commit()
@@ -228,7 +233,8 @@ void HeldPages::roll_back()
             continue;
         }
         if (h->was_deferred && h->deferred) {
-            h->bytes = h->before;
+            // Unkept, the change had not touched it yet.
+            if (kept_) h->bytes = h->before;
         } else {
             if (h->deferred) {
                 h->deferred = false;

@@ -59,10 +59,13 @@ public:
     // is left unwritten; the pages left so are returned.
     [[nodiscard]] std::vector<std::uint32_t> flush();
 
-    // One change (an update of a record): begin() before it, then commit()
-    // when it is complete, or roll_back() when it failed, which puts every
-    // held page back as it was before begin() (or as last written).
+    // One change (an update of a record): begin() before it, keep() before
+    // it changes the bytes of any held page, then commit() when it is
+    // complete, or roll_back() when it failed, which puts every held page
+    // back as it was before begin() (or as last written). A change that
+    // turns out to change nothing never copies a page.
     void begin();
+    void keep();
     void commit();
     void roll_back();
 
@@ -96,6 +99,7 @@ private:
     std::vector<std::uint32_t> deferred_;      // in the order they were deferred
     std::vector<std::uint8_t> check_;
     unsigned holding_ = 0;
+    bool kept_ = false;  // the current change has kept the pages it may change
     std::chrono::steady_clock::time_point since_{};
 };
 

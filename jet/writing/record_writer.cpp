@@ -112,12 +112,14 @@ bool RecordWriter::change(RowPointer at, const std::vector<FieldChange>& changes
     const RowSlot slot = PageEditor(bytes, layout, false).slot(where.slot);
     const Bytes row(bytes.data() + slot.start, slot.end - slot.start);
     RowSplitter splitter(table_, layout);
-    splitter.split(row, cells_);
 
+    // Only the fields being set are read from the row: an unchanged value
+    // costs a comparison, whatever the row's width.
     changed_.clear();
     bool overtaken = false;
     for (const FieldChange& ch : changes) {
-        decode_field(pager_, table_.columns.at(ch.column), cells_[ch.column], stored_);
+        const Column& c = table_.columns.at(ch.column);
+        decode_field(pager_, c, splitter.cell(row, c), stored_);
         if (stored_ == ch.value) continue;
         // Another user changed the field since the writer read it: writing
         // now would put back a value that is no longer there.
@@ -139,7 +141,9 @@ bool RecordWriter::change(RowPointer at, const std::vector<FieldChange>& changes
             throw error(kFieldNotUpdatable, {c.name});
     }
 
+    splitter.split(row, cells_);
     require_laid_out_again(row, splitter);
+    held_.keep();  // from here on held pages change
     const std::vector<std::uint8_t> packed = new_row(row, changed_);
     place(at, where, packed);
     return true;
