@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
-
+#include <mutex>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -50,16 +50,22 @@ public:
         return static_cast<std::uint64_t>(size.QuadPart);
     }
 
+    // Reads and writes move the handle's own position rather than name
+    // their offset in an OVERLAPPED: the system would then announce each
+    // finished one to a completion port (under Wine, a round trip to its
+    // server for every page). The position is this object's alone; the
+    // mutex keeps a move and its transfer together.
     std::size_t read_at(std::uint64_t offset, void* buffer, std::size_t count) override
     {
+        std::lock_guard<std::mutex> hold(position_);
+        if (!move_to(offset)) return 0;
         auto* out = static_cast<char*>(buffer);
         std::size_t done = 0;
         while (done < count) {
-            OVERLAPPED at = at_offset(offset + done);
             const std::size_t want = count - done;
             const DWORD chunk = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
             DWORD got = 0;
-            if (!ReadFile(handle_, out + done, chunk, &got, &at) || got == 0) break;
+            if (!ReadFile(handle_, out + done, chunk, &got, nullptr) || got == 0) break;
             done += got;
         }
         return done;
@@ -69,14 +75,15 @@ public:
 
     bool write_at(std::uint64_t offset, const void* data, std::size_t count) override
     {
+        std::lock_guard<std::mutex> hold(position_);
+        if (!move_to(offset)) return false;
         const auto* in = static_cast<const char*>(data);
         std::size_t done = 0;
         while (done < count) {
-            OVERLAPPED at = at_offset(offset + done);
             const std::size_t want = count - done;
             const DWORD chunk = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
             DWORD put = 0;
-            if (!WriteFile(handle_, in + done, chunk, &put, &at) || put == 0) return false;
+            if (!WriteFile(handle_, in + done, chunk, &put, nullptr) || put == 0) return false;
             done += put;
         }
         return true;
@@ -174,6 +181,13 @@ private:
         return free;
     }
 
+    bool move_to(std::uint64_t offset)
+    {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    }
+
     static OVERLAPPED at_offset(std::uint64_t pos)
     {
         OVERLAPPED at{};
@@ -184,6 +198,7 @@ private:
 
     HANDLE handle_;
     bool writable_;
+    std::mutex position_;
 };
 
 // Opens an existing ordinary file with the given sharing, for reading and
