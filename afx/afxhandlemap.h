@@ -9,6 +9,17 @@
 #include <unordered_map>
 #include <vector>
 
+// The calling thread's value in a slot of the system's thread-local storage,
+// null until set. Cheaper than the compiler's thread_local where that goes
+// through a runtime's emulation, and leaves the thread's last error alone.
+inline void* AfxThreadSlotValue(DWORD nSlot)
+{
+    const DWORD nError = ::GetLastError();
+    void* pValue = ::TlsGetValue(nSlot);
+    ::SetLastError(nError);
+    return pValue;
+}
+
 class CHandleMapBase {
 public:
     virtual void DeleteTemp() = 0;
@@ -30,8 +41,12 @@ public:
     // thread's static data can still detach themselves).
     static CHandleMap& ForThread()
     {
-        thread_local CHandleMap* map = nullptr;
-        if (!map) map = new CHandleMap;
+        static const DWORD slot = ::TlsAlloc();
+        auto* map = static_cast<CHandleMap*>(AfxThreadSlotValue(slot));
+        if (!map) {
+            map = new CHandleMap;
+            ::TlsSetValue(slot, map);
+        }
         return *map;
     }
 

@@ -99,11 +99,13 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     // ---- window operations ----
-    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
-    { return ::SendMessageA(m_hWnd, message, wParam, lParam); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // As SendMessage; a window of this thread whose procedure is still the
     // framework's gets the message straight from here, without the system's
     // round trip (which costs a list's text as much as the list's own work).
+    // A procedure that code outside the class layer puts in front of the
+    // framework's is seen from the next message the system delivers to the
+    // thread, or the next one sent through SendMessage.
     LRESULT SendOwnMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     { return ::PostMessageA(m_hWnd, message, wParam, lParam); }

@@ -8,8 +8,12 @@ IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
 
 AFX_THREAD_STATE* AfxGetThreadState()
 {
-    thread_local AFX_THREAD_STATE* state = nullptr;
-    if (!state) state = new AFX_THREAD_STATE;
+    static const DWORD slot = ::TlsAlloc();
+    auto* state = static_cast<AFX_THREAD_STATE*>(AfxThreadSlotValue(slot));
+    if (!state) {
+        state = new AFX_THREAD_STATE;
+        ::TlsSetValue(slot, state);
+    }
     return state;
 }
 
@@ -34,6 +38,7 @@ BOOL CWnd::Attach(HWND hWndNew)
     AfxWndMap::ForThread().RemoveHandle(hWndNew);
     m_hWnd = hWndNew;
     AfxWndMap::ForThread().SetPermanent(hWndNew, this);
+    ++AfxGetThreadState()->m_nWindowChanges;
     return TRUE;
 }
 
@@ -42,6 +47,7 @@ HWND CWnd::Detach()
     HWND h = m_hWnd;
     if (h && FromHandlePermanent(h) == this) AfxWndMap::ForThread().RemoveHandle(h);
     m_hWnd = nullptr;
+    ++AfxGetThreadState()->m_nWindowChanges;
     return h;
 }
 
@@ -52,6 +58,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     WNDPROC old = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (old != &AfxWndProc) m_pfnSuper = old;
+    ++AfxGetThreadState()->m_nWindowChanges;
     return TRUE;
 }
 

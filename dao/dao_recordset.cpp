@@ -101,7 +101,7 @@ void CDaoRecordset::GetFieldValue(int nIndex, COleVariant& varValue)
 {
     WithCursor([&](auto& c) {
         c.read(nIndex, *m_pValue);
-        StoreFieldValue(*m_pValue, varValue);
+        StoreFieldValue(*m_pValue, varValue, m_textScratch);
     });
 }
 
@@ -129,12 +129,10 @@ void CDaoRecordset::SetFieldValue(int nIndex, const COleVariant& varValue)
             // the field keeps its own text.
             cursor.read(nIndex, value);
             if (value.kind() == jet::ValueKind::Text) {
-                BSTR held = ProgramBstr(value.text());
-                if (!held) throw std::bad_alloc();
-                const UINT n = ::SysStringByteLen(held);
+                ProgramBytes(value.text(), m_textScratch);
+                const UINT n = static_cast<UINT>(m_textScratch.size());
                 const bool same = n == ::SysStringByteLen(varValue.bstrVal) &&
-                                  (n == 0 || std::memcmp(held, varValue.bstrVal, n) == 0);
-                ::SysFreeString(held);
+                                  (n == 0 || std::memcmp(m_textScratch.data(), varValue.bstrVal, n) == 0);
                 if (same) {
                     cursor.set_value(nIndex, value);
                     return;

@@ -4,6 +4,7 @@
 #include "afxole.h"
 #include "dao_database.h"
 #include <memory>
+#include <string>
 
 namespace jet {
 class Dynaset;
@@ -72,4 +73,5 @@ private:
     std::unique_ptr<jet::Snapshot> m_pSnapshot;
     std::unique_ptr<jet::Dynaset> m_pDynaset;
     std::unique_ptr<jet::Value> m_pValue;  // reused for every field read
+    std::string m_textScratch;             // and the text it converts to
 };

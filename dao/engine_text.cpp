@@ -45,6 +45,24 @@ CString ProgramText(const std::u16string& utf16)
     return CString(ansi.data(), static_cast<int>(ansi.size()));
 }
 
+void ProgramBytes(const std::u16string& utf16, std::string& out)
+{
+    const int length = static_cast<int>(utf16.size());
+    if (length == 0) {
+        out.clear();
+        return;
+    }
+    // Three bytes a UTF-16 unit hold the text in any code page: one call.
+    out.resize(utf16.size() * 3);
+    int n = ::WideCharToMultiByte(CP_ACP, 0, Wide(utf16), length, out.data(), static_cast<int>(out.size()),
+                                  nullptr, nullptr);
+    if (n <= 0) {
+        out = Narrow(CP_ACP, Wide(utf16), length);
+        return;
+    }
+    out.resize(static_cast<size_t>(n));
+}
+
 BSTR ProgramBstr(const std::u16string& utf16)
 {
     const std::string ansi = Narrow(CP_ACP, Wide(utf16), static_cast<int>(utf16.size()));

@@ -11,6 +11,9 @@ CString ProgramText(const std::u16string& utf16);
 // A BSTR holding the text converted to the program's code page (not UTF-16),
 // the form an ANSI program gets text values in; NULL when out of memory.
 BSTR ProgramBstr(const std::u16string& utf16);
+// The same text's bytes in `out`, whose storage is reused: what a BSTR of
+// ProgramBstr would hold, without making one.
+void ProgramBytes(const std::u16string& utf16, std::string& out);
 // The text of a BSTR made by ProgramBstr (bytes in the program's code page).
 std::u16string ProgramBstrText(BSTR text);
 // Whether the engine's SQL reserves the word, so that a name spelled so must

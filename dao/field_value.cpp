@@ -23,6 +23,26 @@ SAFEARRAY* ByteArray(const std::vector<std::uint8_t>& bytes)
 
 void StoreFieldValue(const jet::Value& value, COleVariant& out)
 {
+    std::string scratch;
+    StoreFieldValue(value, out, scratch);
+}
+
+void StoreFieldValue(const jet::Value& value, COleVariant& out, std::string& scratch)
+{
+    if (value.kind() == jet::ValueKind::Text) {
+        ProgramBytes(value.text(), scratch);
+        const UINT n = static_cast<UINT>(scratch.size());
+        if (out.vt == VT_BSTR && out.bstrVal != nullptr && ::SysStringByteLen(out.bstrVal) == n) {
+            if (n > 0) std::memcpy(out.bstrVal, scratch.data(), n);
+            return;
+        }
+        BSTR text = ::SysAllocStringByteLen(scratch.data(), n);
+        if (!text) AfxThrowMemoryException();
+        out.Clear();
+        out.vt = VT_BSTR;
+        out.bstrVal = text;
+        return;
+    }
     out.Clear();
     switch (value.kind()) {
     case jet::ValueKind::Null: out.vt = VT_NULL; break;
@@ -58,13 +78,7 @@ void StoreFieldValue(const jet::Value& value, COleVariant& out)
         out.vt = VT_DATE;
         out.date = value.date();
         break;
-    case jet::ValueKind::Text: {
-        BSTR text = ProgramBstr(value.text());
-        if (!text) AfxThrowMemoryException();
-        out.vt = VT_BSTR;
-        out.bstrVal = text;
-        break;
-    }
+    case jet::ValueKind::Text: break;  // above
     case jet::ValueKind::Binary:
         out.parray = ByteArray(value.bytes());
         out.vt = VT_ARRAY | VT_UI1;

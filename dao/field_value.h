@@ -1,6 +1,7 @@
 // A field value of the engine as the VARIANT the data-access layer hands out.
 #pragma once
 #include "afxole.h"
+#include <string>
 
 namespace jet {
 class Value;
@@ -9,6 +10,9 @@ class Value;
 // Replaces what `out` held with the value (see CDaoRecordset::GetFieldValue
 // for the types). Throws CMemoryException when out of memory.
 void StoreFieldValue(const jet::Value& value, COleVariant& out);
+// The same, converting text in `scratch` (storage kept between calls); a
+// text of the byte length of the BSTR `out` holds is written into that BSTR.
+void StoreFieldValue(const jet::Value& value, COleVariant& out, std::string& scratch);
 
 // The VARIANT as an engine value: the types above, plus VT_EMPTY as null. A
 // VT_BSTR is read as text in the program's code page. False for a type the

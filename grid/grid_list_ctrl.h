@@ -133,6 +133,7 @@ private:
     void TakeFocus();
     BOOL IsSameCellText(WPARAM wParam, const LVITEMA& item);
     LRESULT SetCellTextMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT SetFirstCellText(WPARAM wParam, LPARAM lParam);
     // The texts the grid holds for a row, null for a row without its data.
     CCellTexts* RowTexts(int nRow);
 

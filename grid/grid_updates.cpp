@@ -53,6 +53,40 @@ CCellTexts* CDLGridListCtrl::RowTexts(int nRow)
     return &texts;
 }
 
+// The list redraws the whole row for a new text in its first column; the
+// grid draws cell by cell, and only that cell changed. What was to be drawn
+// of the row before stays so.
+LRESULT CDLGridListCtrl::SetFirstCellText(WPARAM wParam, LPARAM lParam)
+{
+    const int nRow = static_cast<int>(wParam);
+    CRect rcRow(0, 0, 0, 0), rcClient, rcShown;
+    GetClientRect(rcClient);
+    if (!::IsWindowVisible(m_hWnd) || !GetItemRect(nRow, rcRow, LVIR_BOUNDS) ||
+        !::IntersectRect(&rcShown, &rcRow, &rcClient))
+        return CListCtrl::WindowProc(LVM_SETITEMTEXTA, wParam, lParam);
+    // The band of the row across the whole window: what the list asks to be
+    // drawn of the row may reach past the row's bounds.
+    rcRow.left = rcClient.left;
+    rcRow.right = rcClient.right;
+    HRGN hBefore = ::CreateRectRgn(0, 0, 0, 0);
+    HRGN hRow = ::CreateRectRgnIndirect(rcRow);
+    if (hBefore == nullptr || hRow == nullptr) {
+        if (hBefore != nullptr) ::DeleteObject(hBefore);
+        if (hRow != nullptr) ::DeleteObject(hRow);
+        return CListCtrl::WindowProc(LVM_SETITEMTEXTA, wParam, lParam);
+    }
+    const int nBefore = ::GetUpdateRgn(m_hWnd, hBefore, FALSE);
+    const LRESULT nResult = CListCtrl::WindowProc(LVM_SETITEMTEXTA, wParam, lParam);
+    ::ValidateRect(m_hWnd, rcRow);
+    if (nBefore != NULLREGION && nBefore != ERROR && ::CombineRgn(hRow, hRow, hBefore, RGN_AND) != NULLREGION)
+        ::InvalidateRgn(m_hWnd, hRow, TRUE);
+    const CRect rcCell = GetCellRect(nRow, 0);
+    ::InvalidateRect(m_hWnd, rcCell, TRUE);
+    ::DeleteObject(hRow);
+    ::DeleteObject(hBefore);
+    return nResult;
+}
+
 LRESULT CDLGridListCtrl::SetCellTextMessage(WPARAM wParam, LPARAM lParam)
 {
     const LVITEMA& item = *reinterpret_cast<const LVITEMA*>(lParam);
@@ -69,7 +103,8 @@ LRESULT CDLGridListCtrl::SetCellTextMessage(WPARAM wParam, LPARAM lParam)
     } else if (IsSameCellText(wParam, item)) {
         return TRUE;
     }
-    const LRESULT nResult = CListCtrl::WindowProc(LVM_SETITEMTEXTA, wParam, lParam);
+    const LRESULT nResult = item.iSubItem == 0 ? SetFirstCellText(wParam, lParam)
+                                               : CListCtrl::WindowProc(LVM_SETITEMTEXTA, wParam, lParam);
     // The list's notifications may have taken rows off meanwhile: the row is
     // looked up again.
     if (nResult && (pTexts = RowTexts(nRow)) != nullptr) {

@@ -146,3 +146,26 @@ TEST_P(GridHeldTextTest, TheGridsTextsStayTheListsTexts)
 
 INSTANTIATE_TEST_SUITE_P(Changes, GridHeldTextTest, ::testing::ValuesIn(kTextChanges),
                          [](const ::testing::TestParamInfo<TextChange>& info) { return std::string(info.param.name); });
+
+// A new text in a row's first cell asks for that cell to be drawn, not the
+// row, and leaves what was to be drawn already as it was (cases: nothing
+// else pending, another cell of the row pending).
+TEST_F(GridTextTest, ANewFirstCellTextRedrawsThatCellOnly)
+{
+    AddColumns(4, 60);
+    AddRows(3);
+    for (const bool otherPending : {false, true}) {
+        SCOPED_TRACE(otherPending ? "another cell pending" : "nothing pending");
+        m_grid.UpdateWindow();
+        ASSERT_FALSE(RowNeedsPainting());
+        const CRect rcOther = m_grid.GetCellRect(1, 2);
+        if (otherPending) ::InvalidateRect(m_grid.m_hWnd, rcOther, FALSE);
+        EXPECT_TRUE(m_grid.SetItemText(1, 0, otherPending ? "changed twice" : "changed"));
+        CRect rcExpected = m_grid.GetCellRect(1, 0);
+        if (otherPending) ::UnionRect(&rcExpected, &rcExpected, &rcOther);
+        CRect rcPending;
+        ::GetUpdateRect(m_grid.m_hWnd, &rcPending, FALSE);
+        EXPECT_TRUE(rcPending == rcExpected) << rcPending.left << "," << rcPending.top << "," << rcPending.right << ","
+                                             << rcPending.bottom;
+    }
+}
