@@ -154,4 +154,10 @@ public:
 // The name of this computer as the system gives it (UTF-8, may be empty).
 std::string computer_name();
 
+// Milliseconds of a monotonic clock that costs next to nothing to read, at
+// the resolution of the system's timer tick (up to 16 ms): for waits of a
+// tenth of a second and more, asked about on every field update. (A precise
+// clock costs about 0.25 us a reading under Wine.)
+std::uint64_t coarse_milliseconds();
+
 }  // namespace jet

@@ -3,6 +3,7 @@
 #include "jet/base/error.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -399,6 +400,13 @@ std::string computer_name()
     char name[256] = {};
     if (::gethostname(name, sizeof name - 1) != 0) return {};
     return name;
+}
+
+std::uint64_t coarse_milliseconds()
+{
+    // Read without entering the kernel here: precise and cheap alike.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 }  // namespace jet

@@ -329,6 +329,8 @@ std::string computer_name()
     return narrow(name, static_cast<int>(size));
 }
 
+std::uint64_t coarse_milliseconds() { return GetTickCount64(); }
+
 std::unique_ptr<File> File::open(const std::string& path)
 {
     bool writable = true;

@@ -1,6 +1,7 @@
 #include "jet/writing/held_pages.h"
 
 #include "jet/base/error.h"
+#include "jet/base/file.h"
 #include "jet/sharing/lock_manager.h"
 
 #include <algorithm>
@@ -52,7 +53,7 @@ HeldPages::Held& HeldPages::slot_for(std::uint32_t page)
     free->appended = false;
     free->deferred = false;
     free->was_deferred = false;
-    if (holding_++ == 0) since_ = std::chrono::steady_clock::now();
+    if (holding_++ == 0) since_ = coarse_milliseconds();
     return *free;
 }
 

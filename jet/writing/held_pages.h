@@ -12,7 +12,6 @@
 
 #include "jet/pages/page.h"
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -70,8 +69,8 @@ public:
     void roll_back();
 
     bool holding() const { return holding_ > 0; }
-    // When the oldest lock held now was taken.
-    std::chrono::steady_clock::time_point held_since() const { return since_; }
+    // When the oldest lock held now was taken (coarse_milliseconds()).
+    std::uint64_t held_since() const { return since_; }
 
     const std::vector<std::uint8_t>* changed_page(std::uint32_t number) const override;
 
@@ -100,7 +99,7 @@ private:
     std::vector<std::uint8_t> check_;
     unsigned holding_ = 0;
     bool kept_ = false;  // the current change has kept the pages it may change
-    std::chrono::steady_clock::time_point since_{};
+    std::uint64_t since_ = 0;
 };
 
 }  // namespace jet

@@ -2,6 +2,7 @@
 
 #include "jet/base/bytes.h"
 #include "jet/base/error.h"
+#include "jet/base/file.h"
 #include "jet/rows/field_value.h"
 #include "jet/writing/long_value_writer.h"
 #include "jet/pages/page_edit.h"
@@ -100,7 +101,7 @@ bool RecordWriter::update(RowPointer at, const std::vector<FieldChange>& changes
         throw;
     }
     held_.commit();
-    if (std::chrono::steady_clock::now() - held_.held_since() >= kIdleAfter) flush();
+    if (coarse_milliseconds() - held_.held_since() >= static_cast<std::uint64_t>(kIdleAfter.count())) flush();
     return changed;
 }
 
