@@ -124,7 +124,15 @@ public:
         return false;
     }
 
-    FileId id() const override { return id_of_handle(handle_); }
+    // A handle stays with its file: asked once. (Under Wine the volume's
+    // serial number is a round trip to another process.)
+    FileId id() const override
+    {
+        std::lock_guard<std::mutex> hold(position_);
+        if (!id_.known) id_ = id_of_handle(handle_);
+        return id_;
+    }
+    void know_id(const FileId& id) { id_ = id; }
 
     // Windows answers only whether a range can be locked: the first held
     // byte is found by halving the range, then the held bytes after it one
@@ -198,7 +206,8 @@ private:
 
     HANDLE handle_;
     bool writable_;
-    std::mutex position_;
+    mutable std::mutex position_;  // and id_
+    mutable FileId id_;
 };
 
 // Opens an existing ordinary file with the given sharing, for reading and
@@ -247,11 +256,14 @@ std::unique_ptr<File> File::open_or_create(const std::string& path)
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
     // A name that is a link leads to another file than the name itself.
-    if (GetFileType(h) != FILE_TYPE_DISK || !same_file(id_of_handle(h), File::id_of(path))) {
+    const FileId id = GetFileType(h) == FILE_TYPE_DISK ? id_of_handle(h) : FileId{};
+    if (!same_file(id, File::id_of(path))) {
         CloseHandle(h);
         return nullptr;
     }
-    return std::make_unique<Win32File>(h, true);
+    auto file = std::make_unique<Win32File>(h, true);
+    file->know_id(id);
+    return file;
 }
 
 std::unique_ptr<File> File::open_to_inspect(const std::string& path)
