@@ -3,6 +3,7 @@
 #include <mbstring.h>
 
 #include "grid_list_ctrl.h"
+#include <vector>
 #include "row_cache.h"
 
 namespace {
@@ -111,13 +112,31 @@ void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     if (nClip == ERROR) rcVisible = rcItem;
     else if (nClip == NULLREGION) rcVisible.SetRectEmpty();
     const int nColumns = GetColumnCount();
-    for (int c = 0; c < nColumns; ++c) {
+    // Each cell's place is a message to the list: they are asked in the
+    // order the columns stand on screen, and no further than the first
+    // column past the right edge. (The first column's bounds are the whole
+    // row's, and never past it.) Cells are drawn in their columns' order.
+    std::vector<int> order(static_cast<size_t>(nColumns));
+    std::vector<char> inView(static_cast<size_t>(nColumns), 0);
+    const bool bOrdered =
+        nColumns > 0 && ::SendMessage(m_hWnd, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(nColumns),
+                                      reinterpret_cast<LPARAM>(order.data())) != 0;
+    for (int k = 0; k < nColumns; ++k) {
+        const int c = bOrdered ? order[static_cast<size_t>(k)] : k;
+        if (c < 0 || c >= nColumns) continue;
         CRect rcCell;
-        if (GetSubItemRect(nRow, c, LVIR_BOUNDS, rcCell) &&
-            (rcCell.right < rcVisible.left || rcCell.left > rcVisible.right))
+        if (!GetSubItemRect(nRow, c, LVIR_BOUNDS, rcCell)) {
+            inView[static_cast<size_t>(c)] = 1;
             continue;
-        DrawCell(nRow, c, pMemDC);
+        }
+        if (rcCell.left > rcVisible.right) {
+            if (bOrdered) break;
+            continue;
+        }
+        if (rcCell.right >= rcVisible.left) inView[static_cast<size_t>(c)] = 1;
     }
+    for (int c = 0; c < nColumns; ++c)
+        if (inView[static_cast<size_t>(c)]) DrawCell(nRow, c, pMemDC);
     DrawFocusCell(nRow, pMemDC);
     pTarget->BitBlt(rcItem.left, rcItem.top, nWidth, nHeight, pMemDC, rcItem.left, rcItem.top, SRCCOPY);
     pMemDC->RestoreDC(nSaved);

@@ -67,6 +67,21 @@ TEST_F(GridTextTest, ARowDrawsOnlyTheCellsInsideTheTargetsClip)
     m_grid.m_drawnColumns.clear();
     DrawRow(canvas, 0);
     EXPECT_EQ(m_grid.m_drawnColumns, std::vector<int>({0, 1, 2}));
+
+    // Columns put in another order on screen: the ones in view are drawn.
+    int order[10] = {0, 9, 8, 1, 2, 3, 4, 5, 6, 7};
+    ::SendMessage(m_grid.m_hWnd, LVM_SETCOLUMNORDERARRAY, 10, reinterpret_cast<LPARAM>(order));
+    ::SelectClipRgn(canvas.GetDC(), nullptr);
+    inView.clear();
+    for (int c = 0; c < 10; ++c) {
+        CRect r;
+        m_grid.GetSubItemRect(0, c, LVIR_BOUNDS, r);
+        if (c == 0 || r.left <= canvas.Width()) inView.push_back(c);
+    }
+    ASSERT_EQ(inView.back(), 9);
+    m_grid.m_drawnColumns.clear();
+    DrawRow(canvas, 0);
+    EXPECT_EQ(m_grid.m_drawnColumns, inView);
 }
 
 namespace {
