@@ -335,10 +335,19 @@ FileId File::id_of(const std::string& path)
 
 std::string computer_name()
 {
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    if (!GetComputerNameW(name, &size)) return {};
-    return narrow(name, static_cast<int>(size));
+    // The name the running system goes by changes only when it restarts:
+    // asked once (it is read from the registry, under Wine three round
+    // trips to its server, on every open of a database).
+    static std::mutex lock;
+    static std::string known;
+    std::lock_guard<std::mutex> hold(lock);
+    if (known.empty()) {
+        wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+        if (!GetComputerNameW(name, &size)) return {};
+        known = narrow(name, static_cast<int>(size));
+    }
+    return known;
 }
 
 std::uint64_t coarse_milliseconds() { return GetTickCount64(); }
