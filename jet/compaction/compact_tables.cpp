@@ -43,17 +43,26 @@ std::vector<std::uint32_t> table_pages(Pager& pager)
 
 namespace {
 
-// A 64-bit digest taken eight bytes at a time.
+// A 64-bit digest taken eight bytes at a time (in four lanes over longer runs).
 class Digest {
 public:
-    void add(std::uint64_t word)
-    {
-        hash_ = (hash_ ^ word) * 0x9E3779B97F4A7C15ull;
-        hash_ ^= hash_ >> 29;
-    }
+    void add(std::uint64_t word) { hash_ = mix(hash_, word); }
     void add(const std::uint8_t* data, std::size_t size)
     {
         add(size);
+        if (size >= 32) {
+            // Four lanes side by side, each word's multiplication waiting only
+            // on its own lane's, then taken in one after the other. Every step
+            // of a lane is one to one, so a changed word changes its lane.
+            std::uint64_t lane[4] = {hash_, hash_ + 1, hash_ + 2, hash_ + 3};
+            for (; size >= 32; data += 32, size -= 32)
+                for (int k = 0; k < 4; ++k) {
+                    std::uint64_t word;
+                    std::memcpy(&word, data + 8 * k, 8);
+                    lane[k] = mix(lane[k], word);
+                }
+            for (const std::uint64_t l : lane) add(l);
+        }
         for (; size >= 8; data += 8, size -= 8) {
             std::uint64_t word;
             std::memcpy(&word, data, 8);
@@ -67,6 +76,12 @@ public:
     std::uint64_t value() const { return hash_; }
 
 private:
+    static std::uint64_t mix(std::uint64_t hash, std::uint64_t word)
+    {
+        hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+        return hash ^ (hash >> 29);
+    }
+
     std::uint64_t hash_ = 0xCBF29CE484222325ull;
 };
 

@@ -127,6 +127,32 @@ public:
         }
     }
 
+    // Whether checking a stored value of the column can refuse it: never a
+    // yes/no value, a text or bytes (checking reads no text), nor a number
+    // in a fixed column long enough for it (split() gives a fixed column
+    // exactly its length).
+    static bool may_refuse(const Column& c)
+    {
+        std::size_t needs = 0;
+        switch (c.type) {
+        case kTypeBoolean:
+        case kTypeText: return false;
+        case kTypeByte: needs = 1; break;
+        case kTypeInteger: needs = 2; break;
+        case kTypeLong:
+        case kTypeSingle: needs = 4; break;
+        case kTypeCurrency:
+        case kTypeDouble:
+        case kTypeDateTime: needs = 8; break;
+        case kTypeGuid: needs = kGuidSize; break;
+        case kTypeMemo:
+        case kTypeOle:
+        case kTypeNumeric: return true;
+        default: return false;
+        }
+        return !c.fixed() || c.length < needs;
+    }
+
     void read_long(Bytes stored)
     {
         // Checking only, each of a record's long values is kept until the
@@ -207,10 +233,15 @@ public:
         RowSplitter splitter(table_, pager_.layout());
         std::vector<RowCell> stored;
         Snapshot::Cell cell;
+        // Only the columns whose values add() can refuse are read: the
+        // others pass whatever the row holds.
+        std::vector<std::size_t> checked;
+        for (std::size_t c = 0; c < table_.columns.size(); ++c)
+            if (may_refuse(table_.columns[c])) checked.push_back(c);
         scan_rows(pager_, table_, [&](Bytes row) {
             splitter.split(row, stored);
             long_count_ = 0;
-            for (std::size_t c = 0; c < table_.columns.size(); ++c) add(cell, table_.columns[c], stored[c]);
+            for (const std::size_t c : checked) add(cell, table_.columns[c], stored[c]);
             record(row, stored, std::span(long_values_.data(), long_count_));
             return true;
         });

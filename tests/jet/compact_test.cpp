@@ -9,6 +9,7 @@
 #include "jet/base/header.h"
 #include "jet/base/rc4.h"
 #include "jet/reading/table_scan.h"
+#include "jet/rows/row.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -932,3 +933,45 @@ INSTANTIATE_TEST_SUITE_P(Compact, CopyDigests,
                          [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
+
+// Compaction's check of the source refuses a record exactly where reading
+// it does: every byte of every stored value of a record of types.mdb set to
+// a few values, in a file held in memory.
+TEST(Compact, ItsCheckRefusesWhatReadingRefuses)
+{
+    TempDir tmp;
+    const std::string source = tmp.copy("types.mdb");
+    std::vector<std::uint8_t> bytes = bytes_of(source);
+    jet::Database db(source);
+    const jet::TableDefinition def = db.table_definition("AllTypes");
+    const auto [page, slot] = first_row(db, def.owned_map);
+    ASSERT_NE(page, 0u);
+    const std::size_t row_at = page * jet::kJet4Layout.page_size + slot.start;
+    std::vector<jet::RowCell> cells;
+    jet::RowSplitter(def, jet::kJet4Layout)
+        .split(jet::Bytes(bytes.data() + row_at, slot.end - slot.start), cells);
+    std::vector<std::size_t> all(def.columns.size());
+    for (std::size_t c = 0; c < all.size(); ++c) all[c] = c;
+    int refused = 0;
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        for (std::size_t k = 0; k < cells[c].data.size(); ++k)
+            for (const std::uint8_t value : {0x00, 0x01, 0x80, 0xFF}) {
+                std::vector<std::uint8_t> changed = bytes;
+                changed[static_cast<std::size_t>(cells[c].data.data() - bytes.data()) + k] = value;
+                jet::Pager pager(jet::File::in_memory(std::move(changed)), db.pager().header());
+                const auto passes = [](auto&& f) {
+                    try {
+                        f();
+                    } catch (const jet::Corrupt&) {
+                        return false;
+                    }
+                    return true;
+                };
+                const bool read = passes([&] { jet::read_snapshot(pager, def, all, UINT64_MAX); });
+                const bool checked =
+                    passes([&] { jet::check_records(pager, def, [](jet::Bytes, const auto&, auto) {}); });
+                EXPECT_EQ(checked, read) << def.columns[c].name << " byte " << k << " = " << int(value);
+                refused += !read;
+            }
+    EXPECT_GT(refused, 0);
+}
