@@ -9,15 +9,23 @@
 #include <unordered_map>
 #include <vector>
 
-// The calling thread's value in a slot of the system's thread-local storage,
-// null until set. Cheaper than the compiler's thread_local where that goes
-// through a runtime's emulation, and leaves the thread's last error alone.
-inline void* AfxThreadSlotValue(DWORD nSlot)
+// Kept in a slot of the system's thread-local storage: cheaper than the
+// compiler's thread_local where that goes through a runtime's emulation.
+// The thread's last error is left alone.
+// The calling thread's object of type T, made on first use and never
+// destroyed (so that objects outliving the thread's static data can still
+// use it).
+template <class T> T& AfxThreadObject()
 {
+    static const DWORD slot = ::TlsAlloc();
     const DWORD nError = ::GetLastError();
-    void* pValue = ::TlsGetValue(nSlot);
+    auto* p = static_cast<T*>(::TlsGetValue(slot));
     ::SetLastError(nError);
-    return pValue;
+    if (!p) {
+        p = new T;
+        ::TlsSetValue(slot, p);
+    }
+    return *p;
 }
 
 class CHandleMapBase {
@@ -41,13 +49,7 @@ public:
     // thread's static data can still detach themselves).
     static CHandleMap& ForThread()
     {
-        static const DWORD slot = ::TlsAlloc();
-        auto* map = static_cast<CHandleMap*>(AfxThreadSlotValue(slot));
-        if (!map) {
-            map = new CHandleMap;
-            ::TlsSetValue(slot, map);
-        }
-        return *map;
+        return AfxThreadObject<CHandleMap>();
     }
 
     T* LookupPermanent(H h) const
@@ -94,6 +96,7 @@ public:
     }
 
 private:
+    friend CHandleMap& AfxThreadObject<CHandleMap>();
     CHandleMap() = default;
     std::unordered_map<H, T*> m_permanent;
     std::unordered_map<H, T*> m_temporary;

@@ -8,13 +8,7 @@ IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
 
 AFX_THREAD_STATE* AfxGetThreadState()
 {
-    static const DWORD slot = ::TlsAlloc();
-    auto* state = static_cast<AFX_THREAD_STATE*>(AfxThreadSlotValue(slot));
-    if (!state) {
-        state = new AFX_THREAD_STATE;
-        ::TlsSetValue(slot, state);
-    }
-    return state;
+    return &AfxThreadObject<AFX_THREAD_STATE>();
 }
 
 CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}

@@ -55,7 +55,6 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM l
         if (pWnd->m_pfnSuper &&
             reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &AfxWndProc)
             ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pWnd->m_pfnSuper));
-        ++state->m_nWindowChanges;
         pWnd->m_pfnSuper = nullptr;
         pWnd->Detach();
         pWnd->PostNcDestroy();

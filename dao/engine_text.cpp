@@ -63,11 +63,6 @@ void ProgramBytes(const std::u16string& utf16, std::string& out)
     out.resize(static_cast<size_t>(n));
 }
 
-BSTR ProgramBstr(const std::u16string& utf16)
-{
-    const std::string ansi = Narrow(CP_ACP, Wide(utf16), static_cast<int>(utf16.size()));
-    return ::SysAllocStringByteLen(ansi.data(), static_cast<UINT>(ansi.size()));
-}
 
 std::u16string ProgramBstrText(BSTR text)
 {

@@ -8,13 +8,11 @@
 std::string EngineText(LPCSTR lpszText);
 CString ProgramText(const std::string& utf8);
 CString ProgramText(const std::u16string& utf16);
-// A BSTR holding the text converted to the program's code page (not UTF-16),
-// the form an ANSI program gets text values in; NULL when out of memory.
-BSTR ProgramBstr(const std::u16string& utf16);
-// The same text's bytes in `out`, whose storage is reused: what a BSTR of
-// ProgramBstr would hold, without making one.
+// The text converted to the program's code page (not UTF-16), the form an
+// ANSI program gets text values in as a BSTR's bytes; into `out`, whose
+// storage is reused.
 void ProgramBytes(const std::u16string& utf16, std::string& out);
-// The text of a BSTR made by ProgramBstr (bytes in the program's code page).
+// The text of a BSTR holding such bytes.
 std::u16string ProgramBstrText(BSTR text);
 // Whether the engine's SQL reserves the word, so that a name spelled so must
 // stand in brackets (the engine's own list, which its parser keeps too).

@@ -21,12 +21,6 @@ SAFEARRAY* ByteArray(const std::vector<std::uint8_t>& bytes)
 }
 } // namespace
 
-void StoreFieldValue(const jet::Value& value, COleVariant& out)
-{
-    std::string scratch;
-    StoreFieldValue(value, out, scratch);
-}
-
 void StoreFieldValue(const jet::Value& value, COleVariant& out, std::string& scratch)
 {
     if (value.kind() == jet::ValueKind::Text) {

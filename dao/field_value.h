@@ -8,10 +8,9 @@ class Value;
 }
 
 // Replaces what `out` held with the value (see CDaoRecordset::GetFieldValue
-// for the types). Throws CMemoryException when out of memory.
-void StoreFieldValue(const jet::Value& value, COleVariant& out);
-// The same, converting text in `scratch` (storage kept between calls); a
-// text of the byte length of the BSTR `out` holds is written into that BSTR.
+// for the types), converting text in `scratch` (storage kept between calls);
+// a text of the byte length of the BSTR `out` holds is written into that
+// BSTR. Throws CMemoryException when out of memory.
 void StoreFieldValue(const jet::Value& value, COleVariant& out, std::string& scratch);
 
 // The VARIANT as an engine value: the types above, plus VT_EMPTY as null. A

@@ -2,17 +2,25 @@
 
 namespace jet {
 
+std::size_t RowSplitter::jet4_slots(Bytes r, std::size_t mask_at, std::size_t& first)
+{
+    constexpr std::size_t size = kJet4Layout.row_var_size;  // two bytes, read with le16
+    require(mask_at >= kJet4Layout.row_count_size + size);
+    const std::size_t nvar = le16(r.data() + mask_at - size);
+    // slots 0..nvar lie below the count, above the column count
+    require(mask_at >= kJet4Layout.row_count_size + size + size * (nvar + 1));
+    first = mask_at - 2 * size;
+    return nvar;
+}
+
 void RowSplitter::read_var_offsets(Bytes r, std::size_t mask_at)
 {
     const std::size_t len = r.size();
     offsets_.clear();
     if (layout_->jet4()) {
-        constexpr std::size_t size = kJet4Layout.row_var_size;  // two bytes, read with le16
-        require(mask_at >= kJet4Layout.row_count_size + size);
-        const std::size_t nvar = le16(r.data() + mask_at - size);
-        // slots 0..nvar lie below the count, above the column count
-        require(mask_at >= kJet4Layout.row_count_size + size + size * (nvar + 1));
-        const std::size_t first = mask_at - 2 * size;
+        constexpr std::size_t size = kJet4Layout.row_var_size;
+        std::size_t first = 0;
+        const std::size_t nvar = jet4_slots(r, mask_at, first);
         offsets_.resize(nvar + 1);
         for (std::size_t k = 0; k <= nvar; ++k) offsets_[k] = le16(r.data() + first - size * k);
         var_end_ = first - size * nvar;
@@ -58,12 +66,10 @@ RowCell RowSplitter::cell(Bytes r, const Column& c)
     bool in_row = c.fixed();
     if (table_->var_slots > 0) {
         if (layout_->jet4()) {
-            // The two offsets the column needs, and the checks read_var_offsets() makes of the slots.
+            // Only the two offsets the column needs.
             constexpr std::size_t size = kJet4Layout.row_var_size;
-            require(mask_at >= head + size);
-            const std::size_t nvar = le16(r.data() + mask_at - size);
-            require(mask_at >= head + size + size * (nvar + 1));
-            const std::size_t first = mask_at - 2 * size;
+            std::size_t first = 0;
+            const std::size_t nvar = jet4_slots(r, mask_at, first);
             data_end = first - size * nvar;
             if (!c.fixed() && c.var_index + 1u <= nvar) {
                 in_row = true;

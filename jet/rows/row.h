@@ -40,6 +40,9 @@ private:
     // The column count, and where the null mask starts.
     std::size_t read_head(Bytes row, std::size_t& mask_at) const;
     void read_var_offsets(Bytes row, std::size_t mask_at);
+    // Jet 4: the number of variable slots, checked to fit below the mask,
+    // and where slot 0's offset lies.
+    static std::size_t jet4_slots(Bytes row, std::size_t mask_at, std::size_t& first);
 
     const TableDefinition* table_;
     const Layout* layout_;
