@@ -51,12 +51,16 @@ TEST_F(GridTextTest, ARowDrawsOnlyTheCellsInsideTheTargetsClip)
     CCanvas canvas(rcClient.Width(), rcClient.Height());
 
     // The canvas is as wide as the grid: the columns beyond it are not drawn.
-    std::vector<int> inView;
-    for (int c = 0; c < 10; ++c) {
-        CRect r;
-        m_grid.GetSubItemRect(0, c, LVIR_BOUNDS, r);
-        if (c == 0 || r.left <= canvas.Width()) inView.push_back(c);
-    }
+    const auto columnsInView = [&] {
+        std::vector<int> inView;
+        for (int c = 0; c < 10; ++c) {
+            CRect r;
+            m_grid.GetSubItemRect(0, c, LVIR_BOUNDS, r);
+            if (c == 0 || r.left <= canvas.Width()) inView.push_back(c);
+        }
+        return inView;
+    };
+    std::vector<int> inView = columnsInView();
     ASSERT_LT(inView.size(), 10u);
     m_grid.m_drawnColumns.clear();
     DrawRow(canvas, 0);
@@ -72,12 +76,7 @@ TEST_F(GridTextTest, ARowDrawsOnlyTheCellsInsideTheTargetsClip)
     int order[10] = {0, 9, 8, 1, 2, 3, 4, 5, 6, 7};
     ::SendMessage(m_grid.m_hWnd, LVM_SETCOLUMNORDERARRAY, 10, reinterpret_cast<LPARAM>(order));
     ::SelectClipRgn(canvas.GetDC(), nullptr);
-    inView.clear();
-    for (int c = 0; c < 10; ++c) {
-        CRect r;
-        m_grid.GetSubItemRect(0, c, LVIR_BOUNDS, r);
-        if (c == 0 || r.left <= canvas.Width()) inView.push_back(c);
-    }
+    inView = columnsInView();
     ASSERT_EQ(inView.back(), 9);
     m_grid.m_drawnColumns.clear();
     DrawRow(canvas, 0);
