@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 
 namespace jet {
 
@@ -52,7 +53,7 @@ void check_options(int options, const Header& header)
 }
 
 // Writes the pages in large runs, encoded as the source's were; page 0 goes
-// out exactly as it was read.
+// out exactly as it was read. Not flushed.
 void write_pages(File& out, const std::vector<PageBytes>& pages, const Header& header)
 {
     const std::size_t page_size = header.layout().page_size;
@@ -69,7 +70,6 @@ void write_pages(File& out, const std::vector<PageBytes>& pages, const Header& h
         }
         if (!out.write_at(std::uint64_t{first} * page_size, run.data(), run.size())) throw disk_error();
     }
-    if (!out.flush()) throw disk_error();
 }
 
 // The copy's file, read back through a pager while its writer keeps it
@@ -105,6 +105,19 @@ bool reads_as_source(File& written, const std::vector<compaction::TableDigests>&
     return false;
 }
 
+// Writes `pages` into the copy and flushes it; whether it then reads as the
+// source did. The copy is read back while another thread waits for the
+// flush (this one reads: it keeps the memory it read into before).
+bool written_as_source(File& out, const std::vector<PageBytes>& pages, const Header& header,
+                       const std::vector<compaction::TableDigests>& reading, const std::string& name)
+{
+    write_pages(out, pages, header);
+    auto flushing = std::async(std::launch::async | std::launch::deferred, [&out] { return out.flush(); });
+    const bool same = reads_as_source(out, reading, name);
+    if (!flushing.get()) throw disk_error();
+    return same;
+}
+
 // Compacts the source into the copy `out` (named `partial`) and reads it
 // back; the figures of the compaction used.
 CompactResult compact_into(Pager& pager, const std::vector<compaction::TableDigests>& reading,
@@ -127,8 +140,7 @@ CompactResult compact_into(Pager& pager, const std::vector<compaction::TableDige
         pages.clear();
     }
     if (!pages.empty()) {
-        write_pages(*out, pages, header);
-        if (reads_as_source(*out, reading, partial)) return rebuilt;
+        if (written_as_source(*out, pages, header, reading, partial)) return rebuilt;
         // A rebuilt copy that does not read as its source is not kept: the
         // other compaction writes a fresh one.
         out.reset();
@@ -143,8 +155,7 @@ CompactResult compact_into(Pager& pager, const std::vector<compaction::TableDige
     } catch (const std::length_error&) {
         throw needs_repair(source);
     }
-    write_pages(*out, pages, header);
-    if (!reads_as_source(*out, reading, partial)) throw needs_repair(source);
+    if (!written_as_source(*out, pages, header, reading, partial)) throw needs_repair(source);
     return kept;
 }
 

@@ -92,8 +92,8 @@ kill)
     kill_tree "$writer"
     wait "$writer" 2>/dev/null
     # The database opens and holds the same records.
-    load compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 ||
-      fail "kill $i: $(cat "$work/compare.out")"
+    load_told compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 ||
+      fail "kill $i: exit status $?, $(cat "$work/compare.out")"
     if [ -z "$flag" ] && [ "$(hash "$db")" != "$before" ]; then
       # A same-value pass writes nothing, however it ends; only an earlier
       # changing run may have left a field changed.
@@ -104,8 +104,10 @@ kill)
   done
   # One clean pass with the values set back, then nothing differs and the
   # lock file left by the killed processes is gone.
-  load rewrite "$(win "$db")" Perf20 --passes 1 >/dev/null 2>"$work/write.err" || fail "clean pass: $(cat "$work/write.err")"
-  load compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 || fail "after the kills: $(cat "$work/compare.out")"
+  load_told rewrite "$(win "$db")" Perf20 --passes 1 >/dev/null 2>"$work/write.err" ||
+    fail "clean pass: exit status $?, $(cat "$work/write.err")"
+  load_told compare "$(win "$db")" "$(win "$original")" Perf20 --toggle >"$work/compare.out" 2>&1 ||
+    fail "after the kills: exit status $?, $(cat "$work/compare.out")"
   ldb_gone "$db"
   echo "kill: $count processes killed; $(tr -d '\r' <"$work/compare.out")"
   ;;
@@ -121,8 +123,8 @@ compact)
     kill_tree "$compactor"
     wait "$compactor" 2>/dev/null
     [ "$(hash "$db")" = "$before" ] || fail "kill $i: the source changed"
-    load compare "$(win "$db")" "$(win "$original")" Perf20 >"$work/compare.out" 2>&1 ||
-      fail "kill $i: $(cat "$work/compare.out")"
+    load_told compare "$(win "$db")" "$(win "$original")" Perf20 >"$work/compare.out" 2>&1 ||
+      fail "kill $i: exit status $?, $(cat "$work/compare.out")"
   done
   rm -f "$copy" "$work/holding"
   ${runner:+"$runner"} "$jetload" hold "$(win "$db")" Perf20 --seconds 60 --read --ready "$(win "$work/holding")" \
