@@ -149,6 +149,11 @@ public:
     virtual bool unlinked() { return false; }
     // Which file this is; unknown for a file in memory.
     virtual FileId id() const { return {}; }
+    // Whether this and `other` are one file (never for unknown files).
+    virtual bool same_file_as(File& other) { return same_file(id(), other.id()); }
+    // Whether `path` names this very file now; a symbolic link is itself,
+    // not its target.
+    virtual bool named_by(const std::string& path) { return same_file(id_of(path), id()); }
 };
 
 // The name of this computer as the system gives it (UTF-8, may be empty).

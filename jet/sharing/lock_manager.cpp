@@ -93,7 +93,7 @@ void LockManager::take_user(File& database, const std::string& database_path)
         // Without a lock file this user could not see the others' locks, nor
         // they its own: the database is then only read.
         ldb_ = File::open_or_create(lock_file_);
-        if (!ldb_ || !ldb_->lockable() || same_file(ldb_->id(), database.id())) return refuse();
+        if (!ldb_ || !ldb_->lockable() || ldb_->same_file_as(database)) return refuse();
         // A user who is closing holds every other user lock for a moment
         // while it decides whether it is the last one: wait that out.
         const bool got = retry([&] {
@@ -166,7 +166,7 @@ void LockManager::give_back_user()
     const bool below = u == 1 || try_lock(kUserLockBase + 1, u - 1, LockMode::Exclusive);
     const bool above = below && (u == kMaxUsers || try_lock(kUserLockBase + u + 1, kMaxUsers - u, LockMode::Exclusive));
     // Only the file this user has open: never what took its name since.
-    if (below && above && same_file(File::id_of(lock_file_), ldb_->id())) File::remove(lock_file_);
+    if (below && above && ldb_->named_by(lock_file_)) File::remove(lock_file_);
     if (above && u < kMaxUsers) unlock(kUserLockBase + u + 1, kMaxUsers - u);
     if (below && u > 1) unlock(kUserLockBase + 1, u - 1);
     unlock(kUserLockBase + u, 1);

@@ -87,6 +87,22 @@ TEST(LockFile, LeftOverByACrashedUser)
     EXPECT_FALSE(exists(ldb));
 }
 
+// A file that took the lock file's name while the last user had it open
+// is someone else's: the last user leaves it as it is.
+TEST(LockFile, TheLastUserRemovesItsOwnFileNotOneThatTookItsName)
+{
+    TempDir tmp;
+    const std::string file = tmp.copy("rows.mdb");
+    const std::filesystem::path ldb = std::filesystem::u8path(ldb_of(file));
+    const std::vector<std::uint8_t> theirs(64, 0x5A);
+    {
+        jet::Database db(file);
+        std::filesystem::rename(ldb, tmp.path() / "moved.ldb");
+        std::ofstream(ldb, std::ios::binary).write(reinterpret_cast<const char*>(theirs.data()), 64);
+    }
+    EXPECT_EQ(read_file(ldb), theirs);
+}
+
 TEST(PageLocks, UpdateOfAPageAnotherUserHolds)
 {
     TempDir tmp;
