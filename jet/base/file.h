@@ -151,9 +151,9 @@ public:
     virtual FileId id() const { return {}; }
     // Whether this and `other` are one file (never for unknown files).
     virtual bool same_file_as(File& other) { return same_file(id(), other.id()); }
-    // Whether `path` names this very file now; a symbolic link is itself,
-    // not its target.
-    virtual bool named_by(const std::string& path) { return same_file(id_of(path), id()); }
+    // Deletes this file if `path` names it now (a symbolic link is itself,
+    // not its target); false when it does not or cannot be deleted.
+    virtual bool remove_if_named(const std::string& path) { return same_file(id_of(path), id()) && remove(path); }
 };
 
 // The name of this computer as the system gives it (UTF-8, may be empty).

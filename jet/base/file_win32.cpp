@@ -182,15 +182,25 @@ public:
         return same_file(id(), other.id());
     }
 
-    bool named_by(const std::string& path) override
+    // The name is checked by the file numbers alone, and the file deleted
+    // through this handle: where the numbers agree and the volumes might
+    // not, what is deleted is this file all the same, never another.
+    bool remove_if_named(const std::string& path) override
     {
-        HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        HANDLE h = CreateFileW(widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
-        const bool differ = numbers_differ(h, handle_);
-        const FileId there = differ ? FileId{} : id_of_handle(h);
+        std::uint64_t there = 0, here = 0;
+        const bool named = index_of_handle(h, there) && index_of_handle(handle_, here) && there == here;
         CloseHandle(h);
-        return !differ && same_file(there, id());
+        if (!named) return false;
+        HANDLE d = ReOpenFile(handle_, DELETE, kShareAll, 0);
+        if (d == INVALID_HANDLE_VALUE) return false;
+        FILE_DISPOSITION_INFO info{TRUE};
+        const bool done = SetFileInformationByHandle(d, FileDispositionInfo, &info, sizeof info) != 0;
+        CloseHandle(d);
+        return done;
     }
 
     // Windows answers only whether a range can be locked: the first held

@@ -166,7 +166,7 @@ void LockManager::give_back_user()
     const bool below = u == 1 || try_lock(kUserLockBase + 1, u - 1, LockMode::Exclusive);
     const bool above = below && (u == kMaxUsers || try_lock(kUserLockBase + u + 1, kMaxUsers - u, LockMode::Exclusive));
     // Only the file this user has open: never what took its name since.
-    if (below && above && ldb_->named_by(lock_file_)) File::remove(lock_file_);
+    if (below && above) ldb_->remove_if_named(lock_file_);
     if (above && u < kMaxUsers) unlock(kUserLockBase + u + 1, kMaxUsers - u);
     if (below && u > 1) unlock(kUserLockBase + 1, u - 1);
     unlock(kUserLockBase + u, 1);
