@@ -149,6 +149,14 @@ public:
     virtual bool unlinked() { return false; }
     // Which file this is; unknown for a file in memory.
     virtual FileId id() const { return {}; }
+    // The file's number on its volume, id().index, where the system may tell
+    // it for less than the whole identity; false when unknown.
+    virtual bool file_number(std::uint64_t& number) const
+    {
+        const FileId i = id();
+        number = i.index;
+        return i.known;
+    }
     // Whether this and `other` are one file (never for unknown files).
     virtual bool same_file_as(File& other) { return same_file(id(), other.id()); }
     // Deletes this file if `path` names it now (a symbolic link is itself,

@@ -174,6 +174,8 @@ public:
         return id_;
     }
 
+    bool file_number(std::uint64_t& number) const override { return index_of_handle(handle_, number); }
+
     // Two files by their numbers (the usual answer) without asking either
     // volume; the whole identities only where the numbers agree.
     bool same_file_as(File& other) override

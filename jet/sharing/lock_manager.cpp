@@ -24,9 +24,9 @@ constexpr int kJoinAttempts = 8;
 // The byte of the name marks for a lock file, from its file index (which
 // every program on the machine sees alike, where the volume's number may
 // differ between them).
-std::uint64_t mark_of(const FileId& ldb)
+std::uint64_t mark_of(std::uint64_t index)
 {
-    const std::uint64_t i = ldb.index;
+    const std::uint64_t i = index;
     return (i ^ (i >> 16) ^ (i >> 32) ^ (i >> 48)) % kNameMarks;
 }
 
@@ -126,9 +126,9 @@ void LockManager::take_user(File& database, const std::string& database_path)
 
 bool LockManager::mark(File& database)
 {
-    const FileId id = ldb_->id();
-    if (!id.known) return true;
-    const std::uint64_t m = mark_of(id);
+    std::uint64_t index = 0;
+    if (!ldb_->file_number(index)) return true;
+    const std::uint64_t m = mark_of(index);
     const std::uint64_t at = kNameMarkBase + m;
     if (!retry([&] {
             ++calls_;
