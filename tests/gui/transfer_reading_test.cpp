@@ -63,14 +63,24 @@ TEST_F(GridRows, SurplusRowsGoFromTheTopAndMissingOnesComeInAtTheTop)
 }
 
 // Rows and columns put on while the grid does not draw: afterwards it is
-// whole to be drawn again, and it draws changes again.
+// whole to be drawn again, with its scroll range set, and it draws changes
+// again; a grid that was hidden stays hidden.
 TEST_F(GridRows, TheGridDrawsAgainAfterRowsComeAndGo)
 {
     Open("rows.mdb");
+    m_grid.ShowWindow(SW_HIDE);
+    EXPECT_GT(Read("Four"), 0);
+    EXPECT_FALSE(::IsWindowVisible(m_grid.m_hWnd));
+    m_grid.ShowWindow(SW_SHOW);
     m_grid.UpdateWindow();
     for (const char* table : {"Big1500", "Four"}) {
-        EXPECT_GT(Read(table), 0) << table;
+        const int nRows = Read(table);
+        EXPECT_GT(nRows, 0) << table;
         ASSERT_TRUE(::IsWindowVisible(m_grid.m_hWnd)) << table;
+        SCROLLINFO range{};
+        range.cbSize = sizeof range;
+        range.fMask = SIF_RANGE;
+        EXPECT_EQ(::GetScrollInfo(m_grid.m_hWnd, SB_VERT, &range) ? range.nMax : -1, nRows - 1) << table;
         RECT client, dirty;
         ::GetClientRect(m_grid.m_hWnd, &client);
         ASSERT_TRUE(::GetUpdateRect(m_grid.m_hWnd, &dirty, FALSE)) << table;
