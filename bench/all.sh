@@ -26,7 +26,7 @@ step "scan: the engine against mdb-export and mdb-reader" "$here/bench/scan.sh" 
 # The rewrite benchmark runs natively, then under Wine: its figures are named
 # after the part they come from.
 step "update pass and reading tick, natively and under Wine" \
-  bash -c "'$here/bench/rewrite.sh' '$runs' | awk '/^native:/ { p = \"native.\" } /^Wine:/ { p = \"wine.\" }
+  bash -o pipefail -c "'$here/bench/rewrite.sh' '$runs' | awk '/^native:/ { p = \"native.\" } /^Wine:/ { p = \"wine.\" }
                                                    /^figure / { \$2 = p \$2 } { print }'"
 step "compaction against a copy" "$here/bench/compact.sh" "$runs"
 step "the viewer under Wine: opening, reading ticks, update passes" "$here/bench/viewer_tick.sh" "$runs"

@@ -25,6 +25,6 @@ cmake --build "$win" --target jet -j2 >/dev/null
 # The benchmark's directory is built for Linux only: compile it here against
 # the Windows build's engine.
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -DNDEBUG -Wall -Wextra -I"$here" "$here/bench/rewrite_bench.cpp" \
-  "$win/jet/libjet.a" -static -o "$win/rewrite_bench.exe"
+  "$win/jet/libjet.a" -lntdll -static -o "$win/rewrite_bench.exe"
 echo "Wine:"
 "$win/wine-run.sh" "$win/rewrite_bench.exe" "Z:$here/tests/fixtures" "Z:$win/bench-tmp/rewrite" "$passes"
