@@ -9,12 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
-// Kept in a slot of the system's thread-local storage: cheaper than the
-// compiler's thread_local where that goes through a runtime's emulation.
-// The thread's last error is left alone.
 // The calling thread's object of type T, made on first use and never
 // destroyed (so that objects outliving the thread's static data can still
-// use it).
+// use it). Kept in a slot of the system's thread-local storage: cheaper
+// than the compiler's thread_local where that goes through a runtime's
+// emulation. The thread's last error is left alone.
 template <class T> T& AfxThreadObject()
 {
     static const DWORD slot = ::TlsAlloc();

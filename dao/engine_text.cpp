@@ -63,7 +63,6 @@ void ProgramBytes(const std::u16string& utf16, std::string& out)
     out.resize(static_cast<size_t>(n));
 }
 
-
 std::u16string ProgramBstrText(BSTR text)
 {
     if (!text) return {};

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -53,30 +54,27 @@ bool index_of_handle(HANDLE h, std::uint64_t& index)
     return true;
 }
 
-// Whether the two handles are known to be two files by their numbers alone.
-bool numbers_differ(HANDLE a, HANDLE b)
+// Whether the two handles' files have the same number: false or true where
+// both numbers are known, nothing where one is not.
+std::optional<bool> same_number(HANDLE a, HANDLE b)
 {
     std::uint64_t x = 0, y = 0;
-    return index_of_handle(a, x) && index_of_handle(b, y) && x != y;
+    if (!index_of_handle(a, x) || !index_of_handle(b, y)) return std::nullopt;
+    return x == y;
 }
 
-// Whether an open handle is a link (a symbolic link or a junction) rather
-// than a file: opened with FILE_FLAG_OPEN_REPARSE_POINT, a name that is a
-// link gives the link itself. Unknown counts as a link.
-bool is_link(HANDLE h)
-{
-    FILE_ATTRIBUTE_TAG_INFO info{};
-    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) return true;
-    return (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(info.ReparseTag);
-}
+// What a handle opened with FILE_FLAG_OPEN_REPARSE_POINT holds: a name that
+// is a link (a symbolic link or a junction) gives the link itself; a
+// reparse point of another kind (a file the system keeps elsewhere or
+// deduplicated) must be opened through. Unknown counts as a link.
+enum class Reparse { None, Link, Other };
 
-// Whether an open handle carries a reparse point of another kind (a file
-// the system keeps elsewhere or deduplicated), which must be opened through.
-bool other_reparse_point(HANDLE h)
+Reparse reparse_of(HANDLE h)
 {
     FILE_ATTRIBUTE_TAG_INFO info{};
-    return GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info) &&
-           (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsReparseTagNameSurrogate(info.ReparseTag);
+    if (!GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info)) return Reparse::Link;
+    if (!(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return Reparse::None;
+    return IsReparseTagNameSurrogate(info.ReparseTag) ? Reparse::Link : Reparse::Other;
 }
 
 class Win32File final : public File {
@@ -180,7 +178,7 @@ public:
     // volume; the whole identities only where the numbers agree.
     bool same_file_as(File& other) override
     {
-        if (auto* w = dynamic_cast<Win32File*>(&other); w && numbers_differ(handle_, w->handle_)) return false;
+        if (auto* w = dynamic_cast<Win32File*>(&other); w && same_number(handle_, w->handle_) == false) return false;
         return same_file(id(), other.id());
     }
 
@@ -193,8 +191,7 @@ public:
         HANDLE h = CreateFileW(widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
-        std::uint64_t there = 0, here = 0;
-        const bool named = index_of_handle(h, there) && index_of_handle(handle_, here) && there == here;
+        const bool named = same_number(h, handle_) == true;
         CloseHandle(h);
         if (!named) return false;
         HANDLE d = ReOpenFile(handle_, DELETE, kShareAll, 0);
@@ -330,15 +327,18 @@ std::unique_ptr<File> File::open_or_create(const std::string& path)
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL | flags, nullptr);
     };
+    const auto refused = [](HANDLE h) {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        return nullptr;
+    };
     HANDLE h = open(FILE_FLAG_OPEN_REPARSE_POINT);
-    if (h != INVALID_HANDLE_VALUE && GetFileType(h) == FILE_TYPE_DISK && other_reparse_point(h)) {
+    if (h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK) return refused(h);
+    const Reparse kind = reparse_of(h);
+    if (kind == Reparse::Link) return refused(h);
+    if (kind == Reparse::Other) {
         CloseHandle(h);
         h = open(0);
-    }
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    if (GetFileType(h) != FILE_TYPE_DISK || is_link(h)) {
-        CloseHandle(h);
-        return nullptr;
+        if (h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK) return refused(h);
     }
     return std::make_unique<Win32File>(h, true);
 }

@@ -24,9 +24,8 @@ constexpr int kJoinAttempts = 8;
 // The byte of the name marks for a lock file, from its file index (which
 // every program on the machine sees alike, where the volume's number may
 // differ between them).
-std::uint64_t mark_of(std::uint64_t index)
+std::uint64_t mark_of(std::uint64_t i)
 {
-    const std::uint64_t i = index;
     return (i ^ (i >> 16) ^ (i >> 32) ^ (i >> 48)) % kNameMarks;
 }
 
