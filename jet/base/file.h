@@ -114,6 +114,10 @@ public:
 
     // Hands what was written to the storage device; false on failure.
     virtual bool flush() { return true; }
+    // Sets the device writing what was written without waiting for it, so
+    // that a flush() later finds less to wait for; whether it could. A file
+    // that cannot leaves all of it to flush().
+    virtual bool start_flush() { return false; }
 
     // True when the file is shared with other processes through the system,
     // so that its byte-range locks mean something. A file in memory is not.

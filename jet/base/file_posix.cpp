@@ -90,6 +90,9 @@ public:
     }
 
     bool flush() override { return ::fsync(fd_) == 0; }
+#ifdef SYNC_FILE_RANGE_WRITE
+    bool start_flush() override { return ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE) == 0; }
+#endif
 
     bool lockable() const override { return true; }
 
@@ -351,6 +354,18 @@ std::unique_ptr<File> File::create_new(const std::string& path, bool& exists)
 bool File::rename_new(const std::string& from, const std::string& to, bool& exists)
 {
     exists = false;
+#ifdef RENAME_NOREPLACE
+    // One step where the system can refuse a taken name itself.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        sync_folder(to);
+        return true;
+    }
+    if (errno == EEXIST) {
+        exists = true;
+        return false;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
     // A hard link fails when the name is taken, where rename would replace.
     if (::link(from.c_str(), to.c_str()) == 0) {
         ::unlink(from.c_str());

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <memory>
 
 namespace jet {
 
@@ -59,16 +60,16 @@ void write_pages(File& out, const std::vector<PageBytes>& pages, const Header& h
     const std::size_t page_size = header.layout().page_size;
     const auto count = static_cast<std::uint32_t>(pages.size());
     constexpr std::uint32_t kRun = 256;
-    std::vector<std::uint8_t> run;
+    // Not cleared first: every byte of a run is a page's.
+    const auto run = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{std::min(kRun, count)} * page_size);
     for (std::uint32_t first = 0; first < count; first += kRun) {
         const std::uint32_t n = std::min(kRun, count - first);
-        run.resize(std::size_t{n} * page_size);
         for (std::uint32_t i = 0; i < n; ++i) {
-            std::uint8_t* at = run.data() + std::size_t{i} * page_size;
+            std::uint8_t* at = run.get() + std::size_t{i} * page_size;
             std::memcpy(at, pages[first + i].data(), page_size);
             apply_page_key(header.page_key, first + i, at, page_size);
         }
-        if (!out.write_at(std::uint64_t{first} * page_size, run.data(), run.size())) throw disk_error();
+        if (!out.write_at(std::uint64_t{first} * page_size, run.get(), std::size_t{n} * page_size)) throw disk_error();
     }
 }
 
@@ -106,12 +107,18 @@ bool reads_as_source(File& written, const std::vector<compaction::TableDigests>&
 }
 
 // Writes `pages` into the copy and flushes it; whether it then reads as the
-// source did. The copy is read back while another thread waits for the
-// flush (this one reads: it keeps the memory it read into before).
+// source did. The copy is read back while the device writes it: set going
+// where the system can do that, else flushed by another thread meanwhile
+// (this one reads: it keeps the memory it read into before).
 bool written_as_source(File& out, const std::vector<PageBytes>& pages, const Header& header,
                        const std::vector<compaction::TableDigests>& reading, const std::string& name)
 {
     write_pages(out, pages, header);
+    if (out.start_flush()) {
+        const bool same = reads_as_source(out, reading, name);
+        if (!out.flush()) throw disk_error();
+        return same;
+    }
     auto flushing = std::async(std::launch::async | std::launch::deferred, [&out] { return out.flush(); });
     const bool same = reads_as_source(out, reading, name);
     if (!flushing.get()) throw disk_error();

@@ -133,8 +133,8 @@ public:
         take(0);
         take(1);
         for (const TableJob& t : tables) take(t.page);
-        pager_.read_page(0, out_[0]);
-        pager_.read_page(1, out_[1]);
+        copy_page(0, out_[0]);
+        copy_page(1, out_[1]);
         require(DataPage(pager_.page(1), l_).slot_count() > 0);
 
         for (TableJob& t : tables) carry_table(t);
@@ -228,6 +228,13 @@ private:
         }
     }
 
+    // A page of the source as read before (the file is held alone).
+    void copy_page(std::uint32_t number, PageBytes& out)
+    {
+        const Bytes bytes = pager_.page(number).bytes();
+        out.assign(bytes.begin(), bytes.end());
+    }
+
     void carry_table(TableJob& t)
     {
         const TableDefinition& d = t.def;
@@ -260,6 +267,7 @@ private:
 
         RowSplitter splitter(d, l_);
         std::vector<RowCell> cells;
+        PageBytes bytes;  // the row being carried
         Packer rows{t.page, 0, {}};
         RowMap& map = row_maps_[t.page];
         map.clear();
@@ -280,7 +288,7 @@ private:
                     ++result_.rows_brought_home;
                     ++carried_;  // the header's own bytes are not carried either
                 }
-                PageBytes bytes(row.begin(), row.end());
+                bytes.assign(row.begin(), row.end());
                 if (!long_columns.empty()) {
                     splitter.split(Bytes(bytes.data(), bytes.size()), cells);
                     for (LongColumn& c : long_columns) {
@@ -379,7 +387,7 @@ private:
         };
         for (const std::uint32_t p : tree) {
             PageBytes& out = out_[renumbered[p]];
-            pager_.read_page(p, out);
+            copy_page(p, out);
             std::size_t prefix = 0, end = 0;
             std::vector<PageBytes> entries = index_entries(Bytes(out.data(), out.size()), l_, prefix, end);
             const bool node = out[kPageTypeAt] == kPageIndexNode;
@@ -474,7 +482,7 @@ private:
         std::size_t from = 0;
         for (std::size_t k = 0; k < t.chain.size(); ++k) {
             PageBytes& out = out_[t.new_chain[k]];
-            pager_.read_page(t.chain[k], out);
+            copy_page(t.chain[k], out);
             const std::size_t skip = k == 0 ? 0 : kTdefPageHeaderSize;
             std::copy(logical.begin() + static_cast<std::ptrdiff_t>(from),
                       logical.begin() + static_cast<std::ptrdiff_t>(from + out.size() - skip),

@@ -186,7 +186,7 @@ std::vector<TableDigests> read_stored(Pager& pager)
                 for (const std::size_t c : digests.long_columns()) {
                     if (!cells[c].present) continue;
                     if (long_values.size() <= n) long_values.resize(n + 1);
-                    read_long_value(pager, cells[c].data, long_values[n++]);
+                    read_long_value(pager, cells[c].data, long_values[n++], LvalPages::Cached);
                 }
             }
             rows.push_back(digests.digest(row, cells, std::span(long_values.data(), n)));

@@ -76,15 +76,19 @@ Pager::Cache::iterator Pager::read_ahead(std::uint32_t number)
     std::uint32_t run = 1;
     while (run < kReadAhead && number + run < page_count_ && !cache_.count(number + run)) ++run;
     const std::size_t size = layout_->page_size;
-    run_.resize(size * run);
+    if (run_size_ < size * run) {
+        // Not cleared first: the read fills what is used of it.
+        run_size_ = size * run;
+        run_ = std::make_unique_for_overwrite<std::uint8_t[]>(run_size_);
+    }
     ++reads_;
-    const std::size_t got = file_->read_at(std::uint64_t{number} * size, run_.data(), run_.size());
+    const std::size_t got = file_->read_at(std::uint64_t{number} * size, run_.get(), size * run);
     require(got >= size);
     run = static_cast<std::uint32_t>(std::min<std::size_t>(run, got / size));
     Cache::iterator first = cache_.end();
     for (std::uint32_t i = 0; i < run; ++i) {
-        auto data = std::make_shared<std::vector<std::uint8_t>>(run_.begin() + static_cast<std::ptrdiff_t>(i * size),
-                                                                 run_.begin() + static_cast<std::ptrdiff_t>((i + 1) * size));
+        const std::uint8_t* bytes = run_.get() + i * size;
+        auto data = std::make_shared<std::vector<std::uint8_t>>(bytes, bytes + size);
         apply_page_key(header_.page_key, number + i, *data);
         const auto at = cache_.insert_or_assign(number + i, std::move(data)).first;
         if (i == 0) first = at;

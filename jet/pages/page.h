@@ -113,7 +113,8 @@ private:
     std::uint64_t reads_ = 0;
     std::uint64_t writes_ = 0;
     Cache cache_;
-    std::vector<std::uint8_t> run_;
+    std::unique_ptr<std::uint8_t[]> run_;  // pages read in one call
+    std::size_t run_size_ = 0;
 };
 
 // Row slot flags in a data page's offset table.

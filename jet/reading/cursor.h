@@ -104,7 +104,8 @@ Snapshot read_snapshot(Pager& pager, const TableDefinition& table, const std::ve
 // Goes through every record of `table` as read_snapshot does with all its
 // columns, refusing what it refuses, but keeps no value: `record` gets each
 // record's stored bytes, its cells, and the long values of its memo and OLE
-// columns that hold one, in column order (all valid during the call).
+// columns that hold one, in column order (all valid during the call). For a
+// file held alone: its long values are read from pages cached before.
 using CheckedRecord = std::function<void(Bytes row, const std::vector<RowCell>& cells,
                                          std::span<const std::vector<std::uint8_t>> long_values)>;
 void check_records(Pager& pager, const TableDefinition& table, const CheckedRecord& record);

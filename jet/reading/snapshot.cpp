@@ -159,7 +159,7 @@ public:
         // record has been handed on.
         if (checking_ && long_values_.size() <= long_count_) long_values_.resize(long_count_ + 1);
         std::vector<std::uint8_t>& into = checking_ ? long_values_[long_count_++] : scratch_;
-        read_long_value(pager_, stored, into);
+        read_long_value(pager_, stored, into, checking_ ? LvalPages::Cached : LvalPages::Fresh);
         require(into.size() <= long_value_budget_);
         long_value_budget_ -= into.size();
     }

@@ -52,7 +52,7 @@ bool LvalRows::next()
     return true;
 }
 
-void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out)
+void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out, LvalPages pages)
 {
     out.clear();
     if (stored.empty()) return;
@@ -63,7 +63,7 @@ void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out)
         return;
     }
     out.reserve(header.length);
-    LvalRows rows(pager, header, LvalPages::Fresh);
+    LvalRows rows(pager, header, pages);
     while (rows.next()) out.insert(out.end(), rows.data().begin(), rows.data().end());
 }
 

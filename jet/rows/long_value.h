@@ -70,6 +70,7 @@ private:
 
 // Replaces `out` with the value's bytes, given the column's stored bytes
 // (header and, for the inline form, the data).
-void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out);
+void read_long_value(Pager& pager, Bytes stored, std::vector<std::uint8_t>& out,
+                     LvalPages pages = LvalPages::Fresh);
 
 }  // namespace jet

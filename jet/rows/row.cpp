@@ -101,8 +101,31 @@ RowCell RowSplitter::cell(Bytes r, const Column& c)
     return cell;
 }
 
+void RowSplitter::make_plan()
+{
+    const std::vector<Column>& columns = table_->columns;
+    plan_.resize(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const Column& c = columns[i];
+        Plan& p = plan_[i];
+        p.number = c.number;
+        p.length = c.length;
+        if (c.type == kTypeBoolean) {
+            p.kind = Plan::kFlag;
+            p.at = 0;
+        } else if (c.fixed()) {
+            p.kind = Plan::kFixed;
+            p.at = static_cast<std::uint32_t>(layout_->row_count_size + c.fixed_offset);
+        } else {
+            p.kind = Plan::kVariable;
+            p.at = c.var_index;
+        }
+    }
+}
+
 void RowSplitter::split(Bytes r, std::vector<RowCell>& cells)
 {
+    if (plan_.size() != table_->columns.size()) make_plan();
     const std::size_t head = layout_->row_count_size;
     std::size_t mask_at = 0;
     const std::size_t ncols = read_head(r, mask_at);
@@ -110,34 +133,33 @@ void RowSplitter::split(Bytes r, std::vector<RowCell>& cells)
     const std::uint8_t* mask = r.data() + mask_at;
 
     std::size_t data_end = mask_at;
-    const bool has_var = table_->var_slots > 0;
-    if (has_var) {
+    std::size_t slots = 0;  // variable slots the row has offsets for
+    if (table_->var_slots > 0) {
         read_var_offsets(r, mask_at);
         data_end = var_end_;
+        slots = offsets_.size() - 1;
     }
 
-    const std::vector<Column>& columns = table_->columns;
-    cells.resize(columns.size());
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const Column& c = columns[i];
-        RowCell& cell = cells[i];
-        cell.data = {};
-        cell.present = c.number < ncols && (mask[c.number / 8] & (1u << (c.number % 8)));
-        if (!cell.present || c.type == kTypeBoolean) continue;
-        if (c.fixed()) {
-            const std::size_t start = head + c.fixed_offset;
-            require(start + c.length <= data_end);
-            cell.data = r.subspan(start, c.length);
-            continue;
+    cells.resize(plan_.size());
+    RowCell* cell = cells.data();
+    for (const Plan& p : plan_) {
+        RowCell& out = *cell++;
+        out.data = {};
+        out.present = p.number < ncols && (mask[p.number / 8] & (1u << (p.number % 8)));
+        if (!out.present) continue;
+        if (p.kind == Plan::kFixed) {
+            require(p.at + std::size_t{p.length} <= data_end);
+            out.data = Bytes(r.data() + p.at, p.length);
+        } else if (p.kind == Plan::kVariable) {
+            if (p.at >= slots) {
+                out.present = false;  // the row was written before this column existed
+                continue;
+            }
+            const std::size_t start = offsets_[p.at];
+            const std::size_t end = offsets_[p.at + 1u];
+            require(start >= head && start <= end && end <= data_end);
+            out.data = Bytes(r.data() + start, end - start);
         }
-        if (!has_var || c.var_index + 1u >= offsets_.size()) {
-            cell.present = false;  // the row was written before this column existed
-            continue;
-        }
-        const std::size_t start = offsets_[c.var_index];
-        const std::size_t end = offsets_[c.var_index + 1];
-        require(start >= head && start <= end && end <= data_end);
-        cell.data = r.subspan(start, end - start);
     }
 }
 

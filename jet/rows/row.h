@@ -16,6 +16,8 @@ struct RowCell {
     Bytes data;
 };
 
+// Reads rows of one table definition, which must stay as it is while the
+// splitter is in use.
 class RowSplitter {
 public:
     RowSplitter(const TableDefinition& table, const Layout& layout) : table_(&table), layout_(&layout) {}
@@ -44,8 +46,19 @@ private:
     // and where slot 0's offset lies.
     static std::size_t jet4_slots(Bytes row, std::size_t mask_at, std::size_t& first);
 
+    // Each column as split() walks it, made at its first call: the few
+    // figures it needs side by side instead of spread over the definition.
+    struct Plan {
+        std::uint32_t at;      // fixed: where in the row; variable: the slot
+        std::uint16_t number;  // in the null mask
+        std::uint16_t length;  // fixed only
+        enum : std::uint8_t { kFlag, kFixed, kVariable } kind;
+    };
+    void make_plan();
+
     const TableDefinition* table_;
     const Layout* layout_;
+    std::vector<Plan> plan_;
     std::vector<std::uint16_t> offsets_;  // var slot k starts at offsets_[k]; the last is EOD
     std::size_t var_end_ = 0;             // where the variable part must end
     std::size_t ncols_ = 0;               // the row's column count

@@ -553,6 +553,26 @@ std::set<std::string> files_in(const std::filesystem::path& folder)
 // A database the reader refuses (here the catalogue damaged in ways the
 // compaction once carried over into a copy refused the same way) is refused
 // with the reader's own error, and no file is left beside it.
+// The finished copy takes the destination's name only while no file has it:
+// one that appeared during the compaction stays as it is.
+TEST(Compact, TheCopyTakesItsNameOnlyWhileNoFileHasIt)
+{
+    TempDir tmp;
+    const std::string copy = tmp.copy("types.mdb", "copy.mdb");
+    const std::string taken = tmp.copy("indexed.mdb", "taken.mdb");
+    const std::string free_name = utf8_of(tmp.path() / "free.mdb");
+    const std::vector<std::uint8_t> copy_bytes = bytes_of(copy), taken_bytes = bytes_of(taken);
+    bool exists = false;
+    EXPECT_FALSE(jet::File::rename_new(copy, taken, exists));
+    EXPECT_TRUE(exists);
+    EXPECT_EQ(bytes_of(taken), taken_bytes);
+    EXPECT_EQ(bytes_of(copy), copy_bytes);
+    EXPECT_TRUE(jet::File::rename_new(copy, free_name, exists));
+    EXPECT_FALSE(exists);
+    EXPECT_FALSE(jet::File::exists(copy));
+    EXPECT_EQ(bytes_of(free_name), copy_bytes);
+}
+
 TEST(Compact, WhatTheReaderRefusesIsRefusedTheSame)
 {
     TempDir tmp;
