@@ -4,9 +4,10 @@
 
 int CDLGridListCtrl::GetColumnCount() const
 {
+    if (m_pPaint != nullptr && m_pPaint->nColumns >= 0) return m_pPaint->nColumns;
     HWND hHeader = ListView_GetHeader(m_hWnd);
-    if (hHeader == nullptr) return 0;
-    const int nCount = Header_GetItemCount(hHeader);
+    const int nCount = hHeader != nullptr ? Header_GetItemCount(hHeader) : 0;
+    if (m_pPaint != nullptr) m_pPaint->nColumns = nCount < 0 ? 0 : nCount;
     return nCount < 0 ? 0 : nCount;
 }
 
@@ -17,6 +18,12 @@ void CDLGridListCtrl::SelectAllRows(BOOL bSelect)
 
 CSubItemData* CDLGridListCtrl::GetCellData(int nRow, int nCol) const
 {
+    // While the list paints no row comes or goes: the grid's record of them
+    // says without a message.
+    if (m_pPaint != nullptr && m_bRowsKnown && nRow >= 0 && static_cast<size_t>(nRow) < m_rowData.size()) {
+        CItemData* pRow = m_rowData[static_cast<size_t>(nRow)];
+        return pRow != nullptr ? pRow->GetCell(nCol) : nullptr;
+    }
     CObject* pData = reinterpret_cast<CObject*>(GetItemData(nRow));
     if (pData == nullptr || !pData->IsKindOf(RUNTIME_CLASS(CItemData))) return nullptr;
     return static_cast<CItemData*>(pData)->GetCell(nCol);

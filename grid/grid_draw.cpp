@@ -40,16 +40,88 @@ bool SameTextIgnoringCase(const CString& strText, const char* pszWord)
                     reinterpret_cast<const unsigned char*>(pszWord)) == 0;
 }
 
-// The list's small image list when it holds image nImage, whose size then is
-// in info; NULL when the cell has no image to draw.
-HIMAGELIST CellImageList(HWND hWndList, int nImage, IMAGEINFO& info)
+// The image list hImages when it holds image nImage, whose size then is in
+// info; NULL when the cell has no image to draw.
+HIMAGELIST CellImageList(HIMAGELIST hImages, int nImage, IMAGEINFO& info)
 {
-    HIMAGELIST hImages = ListView_GetImageList(hWndList, LVSIL_SMALL);
     if (hImages == nullptr || nImage < 0 || !ImageList_GetImageInfo(hImages, nImage, &info)) return nullptr;
     return hImages;
 }
 
 } // namespace
+
+LRESULT CDLGridListCtrl::PaintWithFacts(WPARAM wParam, LPARAM lParam)
+{
+    CPaintFacts facts;
+    CPaintFacts* pOuter = m_pPaint;
+    m_pPaint = &facts;
+    const LRESULT nResult = CListCtrl::WindowProc(WM_PAINT, wParam, lParam);
+    m_pPaint = pOuter;
+    return nResult;
+}
+
+int CDLGridListCtrl::ItemCountNow() const
+{
+    if (m_pPaint == nullptr) return GetItemCount();
+    if (m_pPaint->nItems < 0) m_pPaint->nItems = GetItemCount();
+    return m_pPaint->nItems;
+}
+
+int CDLGridListCtrl::FocusedRow() const
+{
+    if (m_pPaint == nullptr) return GetNextItem(-1, LVNI_FOCUSED);
+    if (m_pPaint->nFocused == -2) m_pPaint->nFocused = GetNextItem(-1, LVNI_FOCUSED);
+    return m_pPaint->nFocused;
+}
+
+HIMAGELIST CDLGridListCtrl::SmallImages() const
+{
+    if (m_pPaint == nullptr) return ListView_GetImageList(m_hWnd, LVSIL_SMALL);
+    if (!m_pPaint->bImagesKnown) {
+        m_pPaint->hImages = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
+        m_pPaint->bImagesKnown = TRUE;
+    }
+    return m_pPaint->hImages;
+}
+
+UINT CDLGridListCtrl::RowState(int nRow, UINT nMask) const
+{
+    if (m_pPaint == nullptr) return GetItemState(nRow, nMask);
+    if (m_pPaint->nStateRow != nRow || m_pPaint->nStateMask != nMask) {
+        m_pPaint->nState = GetItemState(nRow, nMask);
+        m_pPaint->nStateRow = nRow;
+        m_pPaint->nStateMask = nMask;
+    }
+    return m_pPaint->nState;
+}
+
+BOOL CDLGridListCtrl::SubItemRect(int nRow, int nCol, int nArea, CRect& rect) const
+{
+    // The first column's place can differ from row to row (indents, state
+    // images); the others' only by the row's own top.
+    CPaintFacts* p = m_pPaint;
+    if (p == nullptr || nCol <= 0 || (nArea != LVIR_BOUNDS && nArea != LVIR_LABEL))
+        return GetSubItemRect(nRow, nCol, nArea, rect);
+    if (p->nTopRow != nRow) {
+        CRect rcRow;
+        if (!GetItemRect(nRow, &rcRow, LVIR_BOUNDS)) return GetSubItemRect(nRow, nCol, nArea, rect);
+        p->nTopRow = nRow;
+        p->nTop = rcRow.top;
+    }
+    if (static_cast<size_t>(nCol) >= p->places.size()) p->places.resize(static_cast<size_t>(nCol) + 1);
+    CPaintFacts::CPlace& place = p->places[static_cast<size_t>(nCol)];
+    const int k = nArea == LVIR_BOUNDS ? 0 : 1;
+    if (!place.bKnown[k]) {
+        if (!GetSubItemRect(nRow, nCol, nArea, rect)) return FALSE;
+        place.rect[k] = rect;
+        place.rect[k].OffsetRect(0, -p->nTop);
+        place.bKnown[k] = TRUE;
+        return TRUE;
+    }
+    rect = place.rect[k];
+    rect.OffsetRect(0, p->nTop);
+    return TRUE;
+}
 
 void CDLGridListCtrl::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
 {
@@ -66,7 +138,7 @@ void CDLGridListCtrl::MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct)
 
 BOOL CDLGridListCtrl::IsCellHighlighted(int nRow, int nCol) const
 {
-    if (GetItemState(nRow, LVIS_SELECTED | LVIS_DROPHILITED) == 0) return FALSE;
+    if (RowState(nRow, LVIS_SELECTED | LVIS_DROPHILITED) == 0) return FALSE;
     if (m_dwGridStyle & GLS_FULLROWSELECT) return TRUE;
     if ((m_dwGridStyle & GLS_COL0SELECTSROW) && m_nSelCol == 0) return TRUE;
     return nCol == m_nSelCol;
@@ -75,17 +147,29 @@ BOOL CDLGridListCtrl::IsCellHighlighted(int nRow, int nCol) const
 UINT CDLGridListCtrl::GetColumnDrawFormat(int nCol) const
 {
     if (nCol < 0) return DT_LEFT;
+    const size_t n = static_cast<size_t>(nCol);
+    if (m_pPaint != nullptr && n < m_pPaint->formats.size() && m_pPaint->formats[n] >= 0)
+        return static_cast<UINT>(m_pPaint->formats[n]);
     LVCOLUMN column{};
     column.mask = LVCF_FMT;
-    if (!GetColumn(nCol, &column)) return DT_LEFT;
-    switch (column.fmt & LVCFMT_JUSTIFYMASK) {
-        case LVCFMT_RIGHT:
-            return DT_RIGHT;
-        case LVCFMT_CENTER:
-            return DT_CENTER;
-        default:
-            return DT_LEFT;
+    UINT nFormat = DT_LEFT;
+    if (GetColumn(nCol, &column)) {
+        switch (column.fmt & LVCFMT_JUSTIFYMASK) {
+            case LVCFMT_RIGHT:
+                nFormat = DT_RIGHT;
+                break;
+            case LVCFMT_CENTER:
+                nFormat = DT_CENTER;
+                break;
+            default:
+                break;
+        }
     }
+    if (m_pPaint != nullptr) {
+        if (n >= m_pPaint->formats.size()) m_pPaint->formats.resize(n + 1, -1);
+        m_pPaint->formats[n] = static_cast<int>(nFormat);
+    }
+    return nFormat;
 }
 
 void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
@@ -125,7 +209,7 @@ void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
         const int c = bOrdered ? order[static_cast<size_t>(k)] : k;
         if (c < 0 || c >= nColumns) continue;
         CRect rcCell;
-        if (!GetSubItemRect(nRow, c, LVIR_BOUNDS, rcCell)) {
+        if (!SubItemRect(nRow, c, LVIR_BOUNDS, rcCell)) {
             inView[static_cast<size_t>(c)] = 1;
             continue;
         }
@@ -145,7 +229,7 @@ void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
 CRect CDLGridListCtrl::GetCellRect(int nRow, int nCol) const
 {
     CRect rcCell(0, 0, 0, 0);
-    GetSubItemRect(nRow, nCol, LVIR_LABEL, rcCell);
+    SubItemRect(nRow, nCol, LVIR_LABEL, rcCell);
     if (nCol == 0) {
         // The list's bounds of sub-item 0 are the whole row; the cell is the
         // icon and the label.
@@ -160,7 +244,7 @@ BOOL CDLGridListCtrl::GetCellTextRect(int nRow, int nCol, const CRect& rcCell, C
 {
     rcText = rcCell;
     IMAGEINFO info{};
-    if (CellImageList(m_hWnd, GetCellImage(nRow, nCol), info) != nullptr)
+    if (CellImageList(SmallImages(), GetCellImage(nRow, nCol), info) != nullptr)
         rcText.left += info.rcImage.right - info.rcImage.left;
     const int nSpace = pDC->GetTextExtent(" ", 1).cx;
     rcText.left += nSpace;
@@ -192,7 +276,7 @@ void CDLGridListCtrl::DrawCellBackground(int nRow, int nCol, const CRect& rect, 
     pDC->SelectObject(&m_penGrid);
     const BOOL bNoHorz = (m_dwGridStyle & GLS_NOHORZLINES) != 0;
     const BOOL bNoVert = (m_dwGridStyle & GLS_NOVERTLINES) != 0;
-    const BOOL bLastRow = nRow == GetItemCount() - 1;
+    const BOOL bLastRow = nRow == ItemCountNow() - 1;
     const BOOL bLastCol = nCol == GetColumnCount() - 1;
     if (!bNoHorz || (bLastRow && !bNoVert)) {
         pDC->MoveTo(r.left - 1, r.bottom - 1);
@@ -211,7 +295,7 @@ void CDLGridListCtrl::DrawCellBackground(int nRow, int nCol, const CRect& rect, 
         pDC->Draw3dRect(&r, ::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNSHADOW));
     }
 
-    if (nCol == 0 && (m_dwGridStyle & GLS_ROWMARKER) && GetNextItem(-1, LVNI_FOCUSED) == nRow) {
+    if (nCol == 0 && (m_dwGridStyle & GLS_ROWMARKER) && FocusedRow() == nRow) {
         COLORREF crMarker;
         if (m_dwGridStyle & GLS_ROWHEADER)
             crMarker = ::GetSysColor(COLOR_BTNTEXT);
@@ -249,7 +333,7 @@ void CDLGridListCtrl::DrawCellContent(int nRow, int nCol, const CRect& rect, BOO
     const int nImage = GetCellImage(nRow, nCol);
 
     IMAGEINFO info{};
-    if (HIMAGELIST hImages = CellImageList(m_hWnd, nImage, info)) {
+    if (HIMAGELIST hImages = CellImageList(SmallImages(), nImage, info)) {
         const int nImageWidth = info.rcImage.right - info.rcImage.left;
         const int nImageHeight = info.rcImage.bottom - info.rcImage.top;
         ImageList_Draw(hImages, nImage, pDC->GetSafeHdc(), rect.left,
@@ -295,7 +379,7 @@ void CDLGridListCtrl::DrawFocusCell(int nRow, CDC* pDC)
     if (pDC == nullptr) return;
     CRect rcFocus(0, 0, 0, 0);
     const int c = m_nFocusCol;
-    if (HasFocus(m_hWnd) && GetNextItem(-1, LVNI_FOCUSED) == nRow) {
+    if (HasFocus(m_hWnd) && FocusedRow() == nRow) {
         if ((m_dwGridStyle & GLS_FULLROWSELECT) || ((m_dwGridStyle & GLS_COL0SELECTSROW) && c == 0)) {
             GetItemRect(nRow, &rcFocus, LVIR_BOUNDS);
             if (m_dwGridStyle & GLS_ROWHEADER) {
@@ -308,7 +392,7 @@ void CDLGridListCtrl::DrawFocusCell(int nRow, CDC* pDC)
                 rcFocus.left -= ::GetSystemMetrics(SM_CXEDGE);
             }
         } else if (c >= 0 && !((m_dwGridStyle & GLS_ROWHEADER) && c == 0)) {
-            GetSubItemRect(nRow, c, LVIR_LABEL, rcFocus);
+            SubItemRect(nRow, c, LVIR_LABEL, rcFocus);
             if (c == 0) {
                 CRect rcIcon(0, 0, 0, 0);
                 GetSubItemRect(nRow, 0, LVIR_ICON, rcIcon);

@@ -137,6 +137,39 @@ private:
     // The texts the grid holds for a row, null for a row without its data.
     CCellTexts* RowTexts(int nRow);
 
+    // While the list paints, what cannot change before the paint ends is
+    // asked of the list once (each question is a message): the counts, the
+    // focused row, the image list, the columns' formats and places, a row's
+    // state (grid_draw.cpp). Outside a paint every question goes to the list.
+    struct CPaintFacts {
+        int nColumns = -1;  // -1: not asked yet
+        int nItems = -1;
+        int nFocused = -2;  // -2: not asked yet (-1 is none)
+        BOOL bImagesKnown = FALSE;
+        HIMAGELIST hImages = nullptr;
+        std::vector<int> formats;  // DT_ alignment by column, -1 not asked yet
+        int nStateRow = -1;         // the row whose state is known
+        UINT nStateMask = 0;
+        UINT nState = 0;
+        int nTopRow = -1;  // the row whose top is known
+        int nTop = 0;
+        // A column's bounds and label, taken in one row and held with their
+        // top and bottom from that row's top.
+        struct CPlace {
+            BOOL bKnown[2] = {FALSE, FALSE};
+            CRect rect[2];
+        };
+        std::vector<CPlace> places;
+    };
+    LRESULT PaintWithFacts(WPARAM wParam, LPARAM lParam);
+    int ItemCountNow() const;
+    int FocusedRow() const;
+    HIMAGELIST SmallImages() const;
+    UINT RowState(int nRow, UINT nMask) const;
+    // GetSubItemRect; a column after the first is asked once a paint, its
+    // place in other rows following from theirs.
+    BOOL SubItemRect(int nRow, int nCol, int nArea, CRect& rect) const;
+
     // Each row's CItemData in row order, kept with the list's inserts and
     // deletes so that a row's texts are found without asking the list; when
     // rows move otherwise (sorting, data set by others) m_bRowsKnown is
@@ -147,4 +180,5 @@ private:
     BOOL m_bInsertSeen = FALSE;       // LVN_INSERTITEM came for the row being inserted
     LPCSTR m_pszInsertText = nullptr; // its text, null when not known
     unsigned m_nColumnLayout = 0;     // counts the columns inserted and deleted
+    CPaintFacts* m_pPaint = nullptr;  // while the list paints
 };

@@ -77,11 +77,15 @@ LRESULT CDLGridListCtrl::SetFirstCellText(WPARAM wParam, LPARAM lParam)
     }
     const int nBefore = ::GetUpdateRgn(m_hWnd, hBefore, FALSE);
     const LRESULT nResult = CListCtrl::WindowProc(LVM_SETITEMTEXTA, wParam, lParam);
-    ::ValidateRect(m_hWnd, rcRow);
-    if (nBefore != NULLREGION && nBefore != ERROR && ::CombineRgn(hRow, hRow, hBefore, RGN_AND) != NULLREGION)
-        ::InvalidateRgn(m_hWnd, hRow, TRUE);
+    // One request to the window system takes back what the list asked for
+    // beyond the cell: the band, less the cell and less what was pending.
     const CRect rcCell = GetCellRect(nRow, 0);
-    ::InvalidateRect(m_hWnd, rcCell, TRUE);
+    HRGN hCell = ::CreateRectRgnIndirect(rcCell);
+    // (Where that cannot be worked out, the whole row is drawn.)
+    if (hCell != nullptr && nBefore != ERROR && ::CombineRgn(hRow, hRow, hCell, RGN_DIFF) != ERROR &&
+        (nBefore == NULLREGION || ::CombineRgn(hRow, hRow, hBefore, RGN_DIFF) != ERROR))
+        ::RedrawWindow(m_hWnd, nullptr, hRow, RDW_VALIDATE | RDW_NOCHILDREN);
+    if (hCell != nullptr) ::DeleteObject(hCell);
     ::DeleteObject(hRow);
     ::DeleteObject(hBefore);
     return nResult;
@@ -122,6 +126,8 @@ LRESULT CDLGridListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case LVM_SETITEMTEXTA:
         if (lParam == 0) break;
         return SetCellTextMessage(wParam, lParam);
+    case WM_PAINT:
+        return PaintWithFacts(wParam, lParam);
     case LVM_INSERTITEMA:
     case LVM_INSERTITEMW: {
         // The new row's text reaches the grid's LVN_INSERTITEM handler

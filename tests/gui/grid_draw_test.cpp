@@ -370,6 +370,47 @@ TEST_F(GridDrawTest, TheRowBitmapGrowsWithAMargin)
     EXPECT_EQ(draw(700, 20), std::make_pair(750, 70));
 }
 
+// A paint of the list draws each cell in its column's place with its own
+// row's colours and state, the places taken afresh for every paint (cases:
+// as laid out; after a column grew and the list scrolled sideways).
+TEST_F(GridDrawTest, APaintDrawsEachCellInItsPlaceWithItsRowsColours)
+{
+    m_grid.m_dwGridStyle = GLS_FULLROWSELECT | GLS_NOHORZLINES | GLS_NOVERTLINES;
+    m_grid.ModifyStyle(0, LVS_SHOWSELALWAYS);
+    AddColumns(6, 70);
+    AddRows(6);
+    const auto colour = [](int nRow, int nCol, bool bSelected) {
+        return RGB(20 + 30 * nRow, 20 + 30 * nCol, bSelected ? 200 : 100);
+    };
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 6; ++c) {
+            m_grid.GetCellData(r, c)->m_crBk = colour(r, c, false);
+            m_grid.GetCellData(r, c)->m_crSelBk = colour(r, c, true);
+        }
+    m_grid.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
+    for (const bool bMoved : {false, true}) {
+        SCOPED_TRACE(bMoved ? "moved" : "as laid out");
+        if (bMoved) {
+            m_grid.SetColumnWidth(1, 130);
+            m_grid.Scroll(CSize(50, 0));
+        }
+        m_grid.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        Pump();
+        CCanvas screen(m_canvas->Width(), m_canvas->Height());
+        screen.CaptureClient(m_grid.m_hWnd);
+        int nChecked = 0;
+        for (int r = 0; r < 6; ++r)
+            for (int c = 1; c < 6; ++c) {
+                const CRect rc = Cell(r, c);
+                const CPoint at(rc.right - 3, rc.top + 2);
+                if (at.x < 0 || at.x >= screen.Width()) continue;
+                EXPECT_EQ(screen.At(at.x, at.y), colour(r, c, r == 2)) << "row " << r << ", column " << c;
+                ++nChecked;
+            }
+        EXPECT_GE(nChecked, 18);
+    }
+}
+
 TEST_F(GridDrawTest, ScreenshotOfAFilledGrid)
 {
     m_grid.m_dwGridStyle = 0;
