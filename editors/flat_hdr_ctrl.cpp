@@ -2,6 +2,7 @@
 #include "flat_hdr_ctrl.h"
 
 #include <cstring>
+#include <uxtheme.h>
 
 IMPLEMENT_DYNAMIC(CFlatHdrCtrl, CHeaderCtrl)
 
@@ -32,6 +33,10 @@ BOOL CFlatHdrCtrl::SubclassHeader(HWND hWndHeader)
 {
     const BOOL bResult = SubclassWindow(hWndHeader);
     ModifyStyle(HDS_BUTTONS | HDS_FULLDRAG, HDS_HOTTRACK, 0);
+    // Flat captions: under a visual style the platform draws styled items
+    // whatever the header's style, so the header is given none. (An empty
+    // name is the usual way; Wine takes only a name no style carries.)
+    if (FAILED(::SetWindowTheme(m_hWnd, L"", L""))) ::SetWindowTheme(m_hWnd, L" ", L" ");
     m_wndToolTip.Create(this, 0);
     m_wndToolTip.AddTool(this, LPSTR_TEXTCALLBACKA);
     EnableToolTips(TRUE);

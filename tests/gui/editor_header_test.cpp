@@ -8,6 +8,7 @@
 #include "flat_hdr_ctrl.h"
 #include "editor_alloc_tracker.h"
 #include "grid_test_support.h"
+#include <uxtheme.h>
 
 namespace {
 
@@ -100,6 +101,8 @@ TEST_F(FlatHeaderTest, TheGridTakesOverItsHeaderFlat)
     const DWORD dwStyle = m_pHeader->GetStyle();
     EXPECT_EQ(dwStyle & (HDS_BUTTONS | HDS_FULLDRAG), 0u);
     EXPECT_EQ(dwStyle & HDS_HOTTRACK, static_cast<DWORD>(HDS_HOTTRACK));
+    // Flat captions: the header draws its items without a visual style.
+    EXPECT_EQ(::GetWindowTheme(m_pHeader->m_hWnd), nullptr);
 
     EXPECT_EQ(m_pHeader->m_crNormalText, ::GetSysColor(COLOR_BTNTEXT));
     EXPECT_EQ(m_pHeader->m_crNormalBk, ::GetSysColor(COLOR_BTNFACE));
