@@ -364,7 +364,8 @@ bool File::rename_new(const std::string& from, const std::string& to, bool& exis
         exists = true;
         return false;
     }
-    if (errno != EINVAL && errno != ENOSYS) return false;
+    // Other refusals (a file system or system without the flag among them)
+    // are left to the way below.
 #endif
     // A hard link fails when the name is taken, where rename would replace.
     if (::link(from.c_str(), to.c_str()) == 0) {
