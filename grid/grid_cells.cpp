@@ -4,11 +4,12 @@
 
 int CDLGridListCtrl::GetColumnCount() const
 {
-    if (m_pPaint != nullptr && m_pPaint->nColumns >= 0) return m_pPaint->nColumns;
-    HWND hHeader = ListView_GetHeader(m_hWnd);
-    const int nCount = hHeader != nullptr ? Header_GetItemCount(hHeader) : 0;
-    if (m_pPaint != nullptr) m_pPaint->nColumns = nCount < 0 ? 0 : nCount;
-    return nCount < 0 ? 0 : nCount;
+    return AskedOnce(m_pPaint != nullptr ? &m_pPaint->nColumns : nullptr, [&] {
+        HWND hHeader = ListView_GetHeader(m_hWnd);
+        if (hHeader == nullptr) return 0;
+        const int nCount = Header_GetItemCount(hHeader);
+        return nCount < 0 ? 0 : nCount;
+    });
 }
 
 void CDLGridListCtrl::SelectAllRows(BOOL bSelect)

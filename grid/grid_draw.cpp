@@ -62,26 +62,19 @@ LRESULT CDLGridListCtrl::PaintWithFacts(WPARAM wParam, LPARAM lParam)
 
 int CDLGridListCtrl::ItemCountNow() const
 {
-    if (m_pPaint == nullptr) return GetItemCount();
-    if (m_pPaint->nItems < 0) m_pPaint->nItems = GetItemCount();
-    return m_pPaint->nItems;
+    return AskedOnce(m_pPaint != nullptr ? &m_pPaint->nItems : nullptr, [&] { return GetItemCount(); });
 }
 
 int CDLGridListCtrl::FocusedRow() const
 {
-    if (m_pPaint == nullptr) return GetNextItem(-1, LVNI_FOCUSED);
-    if (m_pPaint->nFocused == -2) m_pPaint->nFocused = GetNextItem(-1, LVNI_FOCUSED);
-    return m_pPaint->nFocused;
+    return AskedOnce(m_pPaint != nullptr ? &m_pPaint->nFocused : nullptr,
+                     [&] { return GetNextItem(-1, LVNI_FOCUSED); });
 }
 
 HIMAGELIST CDLGridListCtrl::SmallImages() const
 {
-    if (m_pPaint == nullptr) return ListView_GetImageList(m_hWnd, LVSIL_SMALL);
-    if (!m_pPaint->bImagesKnown) {
-        m_pPaint->hImages = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
-        m_pPaint->bImagesKnown = TRUE;
-    }
-    return m_pPaint->hImages;
+    return AskedOnce(m_pPaint != nullptr ? &m_pPaint->hImages : nullptr,
+                     [&] { return ListView_GetImageList(m_hWnd, LVSIL_SMALL); });
 }
 
 UINT CDLGridListCtrl::RowState(int nRow, UINT nMask) const
@@ -109,16 +102,14 @@ BOOL CDLGridListCtrl::SubItemRect(int nRow, int nCol, int nArea, CRect& rect) co
         p->nTop = rcRow.top;
     }
     if (static_cast<size_t>(nCol) >= p->places.size()) p->places.resize(static_cast<size_t>(nCol) + 1);
-    CPaintFacts::CPlace& place = p->places[static_cast<size_t>(nCol)];
-    const int k = nArea == LVIR_BOUNDS ? 0 : 1;
-    if (!place.bKnown[k]) {
+    std::optional<CRect>& place = p->places[static_cast<size_t>(nCol)].rect[nArea == LVIR_BOUNDS ? 0 : 1];
+    if (!place) {
         if (!GetSubItemRect(nRow, nCol, nArea, rect)) return FALSE;
-        place.rect[k] = rect;
-        place.rect[k].OffsetRect(0, -p->nTop);
-        place.bKnown[k] = TRUE;
+        place = rect;
+        place->OffsetRect(0, -p->nTop);
         return TRUE;
     }
-    rect = place.rect[k];
+    rect = *place;
     rect.OffsetRect(0, p->nTop);
     return TRUE;
 }
@@ -147,29 +138,23 @@ BOOL CDLGridListCtrl::IsCellHighlighted(int nRow, int nCol) const
 UINT CDLGridListCtrl::GetColumnDrawFormat(int nCol) const
 {
     if (nCol < 0) return DT_LEFT;
-    const size_t n = static_cast<size_t>(nCol);
-    if (m_pPaint != nullptr && n < m_pPaint->formats.size() && m_pPaint->formats[n] >= 0)
-        return static_cast<UINT>(m_pPaint->formats[n]);
-    LVCOLUMN column{};
-    column.mask = LVCF_FMT;
-    UINT nFormat = DT_LEFT;
-    if (GetColumn(nCol, &column)) {
+    const auto ask = [&]() -> UINT {
+        LVCOLUMN column{};
+        column.mask = LVCF_FMT;
+        if (!GetColumn(nCol, &column)) return DT_LEFT;
         switch (column.fmt & LVCFMT_JUSTIFYMASK) {
             case LVCFMT_RIGHT:
-                nFormat = DT_RIGHT;
-                break;
+                return DT_RIGHT;
             case LVCFMT_CENTER:
-                nFormat = DT_CENTER;
-                break;
+                return DT_CENTER;
             default:
-                break;
+                return DT_LEFT;
         }
-    }
-    if (m_pPaint != nullptr) {
-        if (n >= m_pPaint->formats.size()) m_pPaint->formats.resize(n + 1, -1);
-        m_pPaint->formats[n] = static_cast<int>(nFormat);
-    }
-    return nFormat;
+    };
+    if (m_pPaint == nullptr) return ask();
+    std::vector<std::optional<UINT>>& formats = m_pPaint->formats;
+    if (static_cast<size_t>(nCol) >= formats.size()) formats.resize(static_cast<size_t>(nCol) + 1);
+    return AskedOnce(&formats[static_cast<size_t>(nCol)], ask);
 }
 
 void CDLGridListCtrl::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)

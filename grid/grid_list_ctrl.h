@@ -8,6 +8,7 @@
 #include "afxcmn.h"
 #include "grid_options.h"
 #include "item_data.h"
+#include <optional>
 #include <vector>
 
 class CFlatHdrCtrl;
@@ -142,13 +143,12 @@ private:
     // focused row, the image list, the columns' formats and places, a row's
     // state (grid_draw.cpp). Outside a paint every question goes to the list.
     struct CPaintFacts {
-        int nColumns = -1;  // -1: not asked yet
-        int nItems = -1;
-        int nFocused = -2;  // -2: not asked yet (-1 is none)
-        BOOL bImagesKnown = FALSE;
-        HIMAGELIST hImages = nullptr;
-        std::vector<int> formats;  // DT_ alignment by column, -1 not asked yet
-        int nStateRow = -1;         // the row whose state is known
+        std::optional<int> nColumns;
+        std::optional<int> nItems;
+        std::optional<int> nFocused;
+        std::optional<HIMAGELIST> hImages;
+        std::vector<std::optional<UINT>> formats;  // DT_ alignment by column
+        int nStateRow = -1;                         // the row whose state is known
         UINT nStateMask = 0;
         UINT nState = 0;
         int nTopRow = -1;  // the row whose top is known
@@ -156,11 +156,18 @@ private:
         // A column's bounds and label, taken in one row and held with their
         // top and bottom from that row's top.
         struct CPlace {
-            BOOL bKnown[2] = {FALSE, FALSE};
-            CRect rect[2];
+            std::optional<CRect> rect[2];
         };
         std::vector<CPlace> places;
     };
+    // What ask() answers, asked once a paint while the list paints: pKnown
+    // is where the paint keeps the answer, null outside a paint.
+    template <class T, class Ask> static T AskedOnce(std::optional<T>* pKnown, Ask ask)
+    {
+        if (pKnown == nullptr) return ask();
+        if (!*pKnown) *pKnown = ask();
+        return **pKnown;
+    }
     LRESULT PaintWithFacts(WPARAM wParam, LPARAM lParam);
     int ItemCountNow() const;
     int FocusedRow() const;
