@@ -3,10 +3,22 @@
 # figures with targets and ratios at the end (also written to
 # build/bench/figures.md). Each benchmark's own output is kept in
 # build/bench/all.log.
-#   bench/all.sh [RUNS]
+#   bench/all.sh [RUNS] [one-core]
+# With "one-core", every process of the run (the programs, Wine's server, the
+# virtual display) is kept to the first core: where handing work from one
+# core to another is slow (a virtual machine), each request to Wine's server
+# pays for it twice, and the Wine figures then measure that more than the
+# program.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-15}
+if [ "${2:-}" = one-core ]; then
+  # A Wine server that is running already keeps the cores it was started on.
+  WINEPREFIX="$here/build/bench-win64/wine" wineserver -k 2>/dev/null || true
+  export QM_BENCH_ONE_CORE=1
+  exec taskset -c 0 "$0" "$runs" one-core-set
+fi
+WINEPREFIX="$here/build/bench-win64/wine" wineserver -k 2>/dev/null || true
 out="$here/build/bench"
 mkdir -p "$out"
 log="$out/all.log"
@@ -33,6 +45,7 @@ step "the viewer under Wine: opening, reading ticks, update passes" "$here/bench
 
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')
 memory=$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
-machine="$(nproc) cores ($cpu), $memory of memory"
+machine="$(nproc --all) cores ($cpu), $memory of memory"
+[ -n "${QM_BENCH_ONE_CORE:-}" ] && machine="$machine, every process of the run on one core"
 echo
 node "$here/bench/table.mjs" "$machine" <"$log" | tee "$out/figures.md"

@@ -86,6 +86,16 @@ for (const where of ["native", "wine"]) {
       times(wide / narrow), `${perSecond(wide)} against ${perSecond(narrow)}`, times(wide / narrow), "≥ 0.80×",
       wide / narrow >= 0.8);
 }
+// A pass's lock calls at what one costs: under Wine each is a request to its
+// server, a floor of the pass beside the engine's own work.
+for (const where of ["native", "wine"]) {
+  const us = get(`${where}.lock_call_us`);
+  const calls = get(`${where}.lock_calls_per_pass_240`);
+  if (us === undefined || us === 0 || calls === undefined) continue;
+  row(`A lock call on the lock file (${where === "native" ? "natively" : "under Wine"})`,
+    `${us >= 10 ? us.toFixed(0) : us.toFixed(1)} µs`, `${calls} a Perf240 update pass: ${ms(calls * us / 1000)}`, "–",
+    "reported", null);
+}
 for (const [table, limit] of [["Perf20", null], ["Perf240", 100]]) {
   const v = get(`viewer.${table}.updates_per_s`);
   const pass = get(`viewer.${table}.pass_ms`);
