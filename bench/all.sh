@@ -12,12 +12,11 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-15}
-if [ "${2:-}" = one-core ]; then
-  # A Wine server that is running already keeps the cores it was started on.
-  WINEPREFIX="$here/build/bench-win64/wine" wineserver -k 2>/dev/null || true
+if [ "${2:-}" = one-core ] && [ -z "${QM_BENCH_ONE_CORE:-}" ]; then
   export QM_BENCH_ONE_CORE=1
-  exec taskset -c 0 "$0" "$runs" one-core-set
+  exec taskset -c 0 "$0" "$@"
 fi
+# A Wine server that is running already keeps the cores it was started on.
 WINEPREFIX="$here/build/bench-win64/wine" wineserver -k 2>/dev/null || true
 out="$here/build/bench"
 mkdir -p "$out"
@@ -46,6 +45,6 @@ step "the viewer under Wine: opening, reading ticks, update passes" "$here/bench
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')
 memory=$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
 machine="$(nproc --all) cores ($cpu), $memory of memory"
-[ -n "${QM_BENCH_ONE_CORE:-}" ] && machine="$machine, every process of the run on one core"
+[ "${2:-}" = one-core ] && machine="$machine, every process of the run on one core"
 echo
 node "$here/bench/table.mjs" "$machine" <"$log" | tee "$out/figures.md"

@@ -53,11 +53,14 @@ HIMAGELIST CellImageList(HIMAGELIST hImages, int nImage, IMAGEINFO& info)
 LRESULT CDLGridListCtrl::PaintWithFacts(WPARAM wParam, LPARAM lParam)
 {
     CPaintFacts facts;
-    CPaintFacts* pOuter = m_pPaint;
+    // The facts end with the paint, however it ends.
+    struct CRestore {
+        CPaintFacts*& pPaint;
+        CPaintFacts* pOuter;
+        ~CRestore() { pPaint = pOuter; }
+    } restore{m_pPaint, m_pPaint};
     m_pPaint = &facts;
-    const LRESULT nResult = CListCtrl::WindowProc(WM_PAINT, wParam, lParam);
-    m_pPaint = pOuter;
-    return nResult;
+    return CListCtrl::WindowProc(WM_PAINT, wParam, lParam);
 }
 
 int CDLGridListCtrl::ItemCountNow() const

@@ -550,9 +550,6 @@ std::set<std::string> files_in(const std::filesystem::path& folder)
     return names;
 }
 
-// A database the reader refuses (here the catalogue damaged in ways the
-// compaction once carried over into a copy refused the same way) is refused
-// with the reader's own error, and no file is left beside it.
 // The finished copy takes the destination's name only while no file has it:
 // one that appeared during the compaction stays as it is.
 TEST(Compact, TheCopyTakesItsNameOnlyWhileNoFileHasIt)
@@ -573,6 +570,9 @@ TEST(Compact, TheCopyTakesItsNameOnlyWhileNoFileHasIt)
     EXPECT_EQ(bytes_of(free_name), copy_bytes);
 }
 
+// A database the reader refuses (here the catalogue damaged in ways the
+// compaction once carried over into a copy refused the same way) is refused
+// with the reader's own error, and no file is left beside it.
 TEST(Compact, WhatTheReaderRefusesIsRefusedTheSame)
 {
     TempDir tmp;
